@@ -1,0 +1,90 @@
+#include "DialogDriver.h"
+
+#include "../../ui/MainDialog.h"
+#include "WindowText.h"
+
+namespace {
+
+BOOL CALLBACK FindVisibleDialog(HWND hWnd, LPARAM lParam)
+{
+    if (IsWindowVisible(hWnd) && GetClass(hWnd) == "#32770") {
+        *reinterpret_cast<HWND*>(lParam) = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+CDialogDriver::CDialogDriver() : m_hEnded(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+{
+    HANDLE hStarted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_thread = std::thread([this, hStarted] {
+        m_dwThreadId = GetCurrentThreadId();
+        SetEvent(hStarted);
+        RunDialog();
+    });
+    WaitForSingleObject(hStarted, INFINITE);
+    CloseHandle(hStarted);
+    // The dialog becomes visible only after WM_INITDIALOG has been handled.
+    WaitUntil(
+        [this] {
+            EnumThreadWindows(m_dwThreadId, FindVisibleDialog, reinterpret_cast<LPARAM>(&m_hWndDialog));
+            return m_hWndDialog != nullptr || WaitForSingleObject(m_hEnded, 0) == WAIT_OBJECT_0;
+        },
+        10000);
+}
+
+CDialogDriver::~CDialogDriver()
+{
+    if (WaitForSingleObject(m_hEnded, 0) != WAIT_OBJECT_0 && IsWindow(m_hWndDialog))
+        PostMessageA(m_hWndDialog, WM_COMMAND, IDCANCEL, 0);
+    m_thread.join();
+    CloseHandle(m_hEnded);
+}
+
+void CDialogDriver::RunDialog()
+{
+    CoInitialize(nullptr);
+    {
+        CMainDialog dlg;
+        m_nResult = dlg.DoModal(nullptr, 0);
+    }
+    CoUninitialize();
+    SetEvent(m_hEnded);
+}
+
+std::string CDialogDriver::Text(int nID) const
+{
+    return GetText(Item(nID));
+}
+
+LRESULT CDialogDriver::Send(int nID, UINT uMsg, WPARAM wParam, LPARAM lParam) const
+{
+    return SendMessageA(Item(nID), uMsg, wParam, lParam);
+}
+
+void CDialogDriver::PostCommand(int nID, WORD wNotifyCode) const
+{
+    PostMessageA(m_hWndDialog, WM_COMMAND, MAKEWPARAM(nID, wNotifyCode), reinterpret_cast<LPARAM>(Item(nID)));
+}
+
+void CDialogDriver::Sync() const
+{
+    SendMessageA(m_hWndDialog, WM_NULL, 0, 0);
+}
+
+INT_PTR CDialogDriver::WaitForEnd(DWORD dwTimeoutMs)
+{
+    if (WaitForSingleObject(m_hEnded, dwTimeoutMs) != WAIT_OBJECT_0)
+        return -2;
+    return m_nResult;
+}
+
+HWND CDialogDriver::FocusWindow() const
+{
+    GUITHREADINFO gti = {};
+    gti.cbSize = sizeof(gti);
+    GetGUIThreadInfo(m_dwThreadId, &gti);
+    return gti.hwndFocus;
+}

@@ -1,0 +1,36 @@
+// Resource and control identifiers of the main dialog.
+#pragma once
+
+#define IDD_MAIN 106
+
+#define IDI_APP 150
+#define IDI_INDICATOR 151
+
+#define IDC_LOAD 201
+#define IDC_FILE 202
+#define IDC_BUILD_GRAPH 203
+#define IDC_SHOW_GRAPH 204
+#define IDC_POSITION_TEXT 205
+#define IDC_POSITION 206
+#define IDC_LEVEL 207
+#define IDC_GAIN 209
+#define IDC_PLAY 211
+#define IDC_PAUSE 212
+#define IDC_STOP 213
+#define IDC_TRIGGER_THRESHOLD 214
+#define IDC_TRIGGER_POSITION 215
+#define IDC_TRIGGER_TYPE 216
+#define IDC_MIN_DURATION 217
+#define IDC_MIN_DURATION_SPIN 218
+#define IDC_ADVICE 219
+#define IDC_INDICATOR 220
+#define IDC_CHANNEL 221
+#define IDC_GAIN_ALL 222
+#define IDC_AG_THRESHOLD 223
+#define IDC_AG_GAIN 224
+#define IDC_SPECTRUM 225
+#define IDC_SPECTRUM_FRAME 230
+#define IDC_FFT_ORDER 231
+#define IDC_FFT_ORDER_SPIN 232
+#define IDC_BANDS_PER_OCTAVE 233
+#define IDC_WINDOW_TYPE 234
