@@ -1,0 +1,58 @@
+#include "GainStage.h"
+
+#include "Decibels.h"
+
+namespace quelmar {
+
+void CGainStage::Init(unsigned nChannels, unsigned nSampleRate)
+{
+    m_settings.Resize(nChannels);
+    m_rgRamps.reset(new CRamp[nChannels]);
+    m_nChannels = nChannels;
+    m_nSampleRate = nSampleRate;
+    Settle();
+}
+
+void CGainStage::Settle()
+{
+    for (unsigned i = 0; i < m_nChannels; i++) {
+        CRamp& ramp = m_rgRamps[i];
+        ramp.dblGain = ramp.dblTarget = DbToGain(m_settings.Snapshot(i, &ramp.nSeenVersion).dblGainDb);
+        ramp.nStepsLeft = 0;
+    }
+}
+
+void CGainStage::StartRamp(CRamp& ramp, const CTarget& target)
+{
+    ramp.dblTarget = DbToGain(target.dblGainDb);
+    unsigned nSteps = static_cast<unsigned>(static_cast<unsigned long long>(target.nRampMs) * m_nSampleRate / 1000);
+    if (nSteps == 0) {
+        ramp.dblGain = ramp.dblTarget;
+        ramp.nStepsLeft = 0;
+    } else {
+        ramp.dblStep = (ramp.dblTarget - ramp.dblGain) / nSteps;
+        ramp.nStepsLeft = nSteps;
+    }
+}
+
+void CGainStage::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
+{
+    CRamp& ramp = m_rgRamps[nChannel];
+    CTarget target;
+    if (m_settings.TryPickUp(nChannel, &ramp.nSeenVersion, &target))
+        StartRamp(ramp, target);
+    unsigned i = 0;
+    for (; i < nFrames && ramp.nStepsLeft > 0; i++) {
+        ramp.dblGain += ramp.dblStep;
+        if (--ramp.nStepsLeft == 0)
+            ramp.dblGain = ramp.dblTarget;  // land exactly, free of rounding
+        pdblSamples[i] *= ramp.dblGain;
+    }
+    double dblGain = ramp.dblGain;
+    if (dblGain == 1.0)
+        return;
+    for (; i < nFrames; i++)
+        pdblSamples[i] *= dblGain;
+}
+
+}  // namespace quelmar

@@ -1,0 +1,81 @@
+#include "LevelChain.h"
+
+#include "DenormalGuard.h"
+#include "SampleCodec.h"
+
+namespace quelmar {
+
+bool CLevelChain::Configure(const StreamFormat& format)
+{
+    if (!IsSupported(format))
+        return false;
+    m_format = format;
+    m_rgScratch.reset(new double[static_cast<size_t>(format.nChannels) * c_nChunkFrames]);
+    m_meterBefore.Init(format.nChannels, format.nSampleRate);
+    m_meterAfter.Init(format.nChannels, format.nSampleRate);
+    m_gain.Init(format.nChannels, format.nSampleRate);
+    m_autoGain.Init(format.nChannels, format.nSampleRate);
+    m_spectrum.Init(format.nChannels, format.nSampleRate);
+    m_bConfigured = true;
+    return true;
+}
+
+void CLevelChain::Reset()
+{
+    m_meterBefore.Reset();
+    m_meterAfter.Reset();
+    m_gain.Settle();
+    m_autoGain.Reset();
+    m_spectrum.Reset();
+}
+
+void CLevelChain::Process(uint8_t* pData, size_t nBytes)
+{
+    if (!m_bConfigured)
+        return;
+    CDenormalGuard guard;
+    size_t nFrames = nBytes / (BytesPerSample(m_format.eType) * m_format.nChannels);
+    switch (m_format.eType) {
+    case SampleType::UInt8: ProcessFrames<SampleType::UInt8>(pData, nFrames); break;
+    case SampleType::Int16: ProcessFrames<SampleType::Int16>(pData, nFrames); break;
+    case SampleType::Int24: ProcessFrames<SampleType::Int24>(pData, nFrames); break;
+    case SampleType::Int32: ProcessFrames<SampleType::Int32>(pData, nFrames); break;
+    case SampleType::Float32: ProcessFrames<SampleType::Float32>(pData, nFrames); break;
+    case SampleType::Float64: ProcessFrames<SampleType::Float64>(pData, nFrames); break;
+    }
+}
+
+template <SampleType t_eType>
+void CLevelChain::ProcessFrames(uint8_t* pData, size_t nFrames)
+{
+    typedef SampleCodec<t_eType> Codec;
+    const unsigned nChannels = m_format.nChannels;
+    const size_t nStride = BytesPerSample(t_eType);
+    for (size_t nDone = 0; nDone < nFrames; nDone += c_nChunkFrames) {
+        unsigned nChunk = static_cast<unsigned>(nFrames - nDone < c_nChunkFrames ? nFrames - nDone : c_nChunkFrames);
+        uint8_t* pChunk = pData + nDone * nChannels * nStride;
+        for (unsigned f = 0; f < nChunk; f++)
+            for (unsigned c = 0; c < nChannels; c++)
+                m_rgScratch[c * c_nChunkFrames + f] = Codec::Decode(pChunk + (f * nChannels + c) * nStride);
+        ProcessChunk(nChunk);
+        for (unsigned f = 0; f < nChunk; f++)
+            for (unsigned c = 0; c < nChannels; c++)
+                Codec::Encode(m_rgScratch[c * c_nChunkFrames + f], pChunk + (f * nChannels + c) * nStride);
+    }
+}
+
+void CLevelChain::ProcessChunk(unsigned nFrames)
+{
+    for (unsigned c = 0; c < m_format.nChannels; c++) {
+        double* pdblChannel = &m_rgScratch[c * c_nChunkFrames];
+        m_meterBefore.Add(c, pdblChannel, nFrames);
+        m_gain.Apply(c, pdblChannel, nFrames);
+        m_autoGain.Apply(c, pdblChannel, nFrames);
+        m_meterAfter.Add(c, pdblChannel, nFrames);
+        m_spectrum.Append(c, pdblChannel, nFrames);
+    }
+    m_spectrum.Publish(nFrames);
+    m_detector.Evaluate(m_meterBefore, m_meterAfter, nFrames * 1000.0 / m_format.nSampleRate);
+}
+
+}  // namespace quelmar

@@ -1,0 +1,123 @@
+#include "SpectrumAnalyzer.h"
+
+#include <cmath>
+
+#include "Decibels.h"
+
+namespace quelmar {
+
+double CSpectrumAnalyzer::BandCentreHz(unsigned nBand, unsigned nBandsPerOctave)
+{
+    return 1000.0 * std::pow(2.0, static_cast<double>(nBand) / nBandsPerOctave - 6.0);
+}
+
+void CSpectrumAnalyzer::Init(unsigned nChannels, unsigned nSampleRate)
+{
+    std::lock_guard<std::mutex> lock(m_mutexCompute);
+    m_nChannels = nChannels;
+    m_nSampleRate = nSampleRate;
+    m_rgHistory.reset(new float[static_cast<size_t>(nChannels) * c_nHistoryFrames]());
+    unsigned nMaxSize = 1u << c_nMaxOrder;
+    m_rgWindow.assign(nMaxSize, 0.0);
+    m_rgInput.assign(nMaxSize, 0.0);
+    m_rgBinRe.assign(nMaxSize / 2 + 1, 0.0);
+    m_rgBinIm.assign(nMaxSize / 2 + 1, 0.0);
+    m_bPrepared = false;
+    m_nWritten.store(0, std::memory_order_release);
+}
+
+void CSpectrumAnalyzer::Reset()
+{
+    m_nWritten.store(0, std::memory_order_release);
+}
+
+void CSpectrumAnalyzer::Append(unsigned nChannel, const double* pdblSamples, unsigned nFrames)
+{
+    float* pflHistory = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryFrames;
+    uint64_t nPosition = m_nWritten.load(std::memory_order_relaxed);
+    for (unsigned i = 0; i < nFrames; i++) {
+        double dbl = pdblSamples[i];
+        pflHistory[(nPosition + i) & (c_nHistoryFrames - 1)] = std::isfinite(dbl) ? static_cast<float>(dbl) : 0.0f;
+    }
+}
+
+void CSpectrumAnalyzer::SetSettings(const CSettings& settings)
+{
+    std::lock_guard<std::mutex> lock(m_mutexSettings);
+    m_settings = settings;
+}
+
+CSpectrumAnalyzer::CSettings CSpectrumAnalyzer::Settings() const
+{
+    std::lock_guard<std::mutex> lock(m_mutexSettings);
+    return m_settings;
+}
+
+void CSpectrumAnalyzer::Prepare(const CSettings& settings)
+{
+    if (m_bPrepared && settings.nBandsPerOctave == m_prepared.nBandsPerOctave &&
+        settings.eWindow == m_prepared.eWindow && settings.nOrder == m_prepared.nOrder)
+        return;
+    unsigned nSize = 1u << settings.nOrder;
+    if (!m_rgFfts[settings.nOrder])
+        m_rgFfts[settings.nOrder].reset(new CRealFft(settings.nOrder));
+    double dblSumOfSquares = FillWindow(settings.eWindow, nSize, m_rgWindow.data());
+    m_dblReferencePower = nSize * dblSumOfSquares / 4.0;  // a full-scale sine's bins
+    double dblBinHz = static_cast<double>(m_nSampleRate) / nSize;
+    unsigned nBands = c_nOctaves * settings.nBandsPerOctave;
+    for (unsigned i = 0; i < nBands; i++) {
+        double dblCentre = BandCentreHz(i, settings.nBandsPerOctave);
+        double dblHalfWidth = std::pow(2.0, 1.0 / (2.0 * settings.nBandsPerOctave));
+        // Bin k lies in the band when low <= k * binHz < high; only k <= N/2 exist.
+        auto FirstBinAtOrAbove = [&](double dblHz) {
+            double dblBin = std::ceil(dblHz / dblBinHz - 1e-9);
+            return dblBin < 1.0 ? 1u : static_cast<unsigned>(std::fmin(dblBin, nSize / 2 + 1.0));
+        };
+        m_rgBands[i] = {FirstBinAtOrAbove(dblCentre / dblHalfWidth), FirstBinAtOrAbove(dblCentre * dblHalfWidth)};
+    }
+    m_prepared = settings;
+    m_bPrepared = true;
+}
+
+bool CSpectrumAnalyzer::CopyLatest(unsigned nChannel, unsigned nSize)
+{
+    const float* pflHistory = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryFrames;
+    for (int nAttempt = 0; nAttempt < 4; nAttempt++) {
+        uint64_t nEnd = m_nWritten.load(std::memory_order_acquire);
+        if (nEnd < nSize)
+            return false;
+        uint64_t nStart = nEnd - nSize;
+        for (unsigned i = 0; i < nSize; i++)
+            m_rgInput[i] = pflHistory[(nStart + i) & (c_nHistoryFrames - 1)] * m_rgWindow[i];
+        // The ring holds twice the longest FFT: unless the writer has gone
+        // round by more than the slack meanwhile, the copy is intact.
+        if (m_nWritten.load(std::memory_order_acquire) - nEnd <= c_nHistoryFrames - nSize)
+            return true;
+    }
+    return true;
+}
+
+bool CSpectrumAnalyzer::Compute(unsigned nChannel, unsigned nBands, unsigned* pnFilled, double* pdblBands)
+{
+    CSettings settings = Settings();
+    if (settings.nBandsPerOctave == 0 || nBands != c_nOctaves * settings.nBandsPerOctave || nChannel >= m_nChannels)
+        return false;
+    std::lock_guard<std::mutex> lock(m_mutexCompute);
+    *pnFilled = 0;
+    Prepare(settings);
+    unsigned nSize = 1u << settings.nOrder;
+    if (!CopyLatest(nChannel, nSize))
+        return true;
+    m_rgFfts[settings.nOrder]->Forward(m_rgInput.data(), m_rgBinRe.data(), m_rgBinIm.data());
+    for (unsigned i = 0; i < nBands; i++) {
+        double dblPower = 0.0;
+        for (unsigned k = m_rgBands[i].nFirst; k < m_rgBands[i].nEnd; k++)
+            dblPower += m_rgBinRe[k] * m_rgBinRe[k] + m_rgBinIm[k] * m_rgBinIm[k];
+        double dblRatio = dblPower / m_dblReferencePower;
+        pdblBands[i] = dblRatio > 1e-12 ? 10.0 * std::log10(dblRatio) : c_dblFloorDb;
+    }
+    *pnFilled = nBands;
+    return true;
+}
+
+}  // namespace quelmar

@@ -1,0 +1,82 @@
+// Spectrum per channel in 11 octaves of 1, 2, 3 or 6 bands. The streaming
+// thread only appends output samples to a history ring; a spectrum is
+// computed when asked, on the asking thread, from the channel's most recent
+// 2^order samples: window, real FFT, band powers.
+//
+// Band i (n bands per octave) has centre 1000 * 2^(i/n - 6) Hz and edges at
+// centre * 2^(+-1/(2n)); its power is normalised so that a full-scale sine
+// at its centre reads 0 dB, whatever the window. A band that holds no FFT
+// bin, or lies above Nyquist, reads -120 dB.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "RealFft.h"
+#include "Window.h"
+
+namespace quelmar {
+
+class CSpectrumAnalyzer {
+public:
+    static constexpr unsigned c_nOctaves = 11;
+    static constexpr unsigned c_nMinOrder = 10;
+    static constexpr unsigned c_nMaxOrder = 15;
+    static constexpr unsigned c_nMaxBands = c_nOctaves * 6;
+    static constexpr unsigned c_nHistoryFrames = 2u << c_nMaxOrder;  // twice the longest FFT
+
+    struct CSettings {
+        unsigned nBandsPerOctave = 3;
+        WindowType eWindow = WindowType::Hann;
+        unsigned nOrder = 12;
+    };
+
+    static bool IsValidBandsPerOctave(unsigned n) { return n == 0 || n == 1 || n == 2 || n == 3 || n == 6; }
+    static double BandCentreHz(unsigned nBand, unsigned nBandsPerOctave);
+
+    // Allocates the history and every buffer a computation needs.
+    void Init(unsigned nChannels, unsigned nSampleRate);
+    // Forgets the history: a spectrum needs 2^order new samples again.
+    void Reset();
+
+    // Streaming side: Append each channel's samples of a chunk, then Publish.
+    void Append(unsigned nChannel, const double* pdblSamples, unsigned nFrames);
+    void Publish(unsigned nFrames) { m_nWritten.store(m_nWritten.load(std::memory_order_relaxed) + nFrames, std::memory_order_release); }
+
+    void SetSettings(const CSettings& settings);
+    CSettings Settings() const;
+
+    // nBands must be 11 * bands per octave (not 0). *pnFilled is 0 while
+    // fewer than 2^order samples have arrived, else nBands. False for a
+    // band count that does not match the settings.
+    bool Compute(unsigned nChannel, unsigned nBands, unsigned* pnFilled, double* pdblBands);
+
+private:
+    struct CBandBins {
+        unsigned nFirst, nEnd;  // bins [nFirst, nEnd)
+    };
+
+    void Prepare(const CSettings& settings);
+    bool CopyLatest(unsigned nChannel, unsigned nSize);
+
+    unsigned m_nChannels = 0;
+    unsigned m_nSampleRate = 48000;
+    std::unique_ptr<float[]> m_rgHistory;  // c_nHistoryFrames per channel
+    std::atomic<uint64_t> m_nWritten{0};
+
+    mutable std::mutex m_mutexSettings;
+    CSettings m_settings;
+
+    std::mutex m_mutexCompute;  // one computation at a time, with its buffers
+    CSettings m_prepared;
+    bool m_bPrepared = false;
+    std::unique_ptr<CRealFft> m_rgFfts[c_nMaxOrder + 1];
+    std::vector<double> m_rgWindow, m_rgInput, m_rgBinRe, m_rgBinIm;
+    double m_dblReferencePower = 1.0;
+    CBandBins m_rgBands[c_nMaxBands] = {};
+};
+
+}  // namespace quelmar

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "LevelChain.h"
+#include "SampleCodec.h"
+#include "Signals.h"
+
+using namespace quelmar;
+using namespace quelmar_test;
+
+namespace {
+
+void NoSignal(void*) {}
+
+template <SampleType t_eType>
+std::vector<uint8_t> EncodeAll(const std::vector<double>& rgInterleaved)
+{
+    std::vector<uint8_t> rgBytes(rgInterleaved.size() * BytesPerSample(t_eType));
+    for (size_t i = 0; i < rgInterleaved.size(); i++)
+        SampleCodec<t_eType>::Encode(rgInterleaved[i], &rgBytes[i * BytesPerSample(t_eType)]);
+    return rgBytes;
+}
+
+std::vector<uint8_t> Encode(SampleType eType, const std::vector<double>& rg)
+{
+    switch (eType) {
+    case SampleType::UInt8: return EncodeAll<SampleType::UInt8>(rg);
+    case SampleType::Int16: return EncodeAll<SampleType::Int16>(rg);
+    case SampleType::Int24: return EncodeAll<SampleType::Int24>(rg);
+    case SampleType::Int32: return EncodeAll<SampleType::Int32>(rg);
+    case SampleType::Float32: return EncodeAll<SampleType::Float32>(rg);
+    case SampleType::Float64: return EncodeAll<SampleType::Float64>(rg);
+    }
+    return {};
+}
+
+struct CFormatCase {
+    const char* pszName;
+    SampleType eType;
+    unsigned nRate;
+    unsigned nChannels;
+};
+
+class LevelChainFormat : public testing::TestWithParam<CFormatCase> {};
+
+// Unity gain passes every format bit for bit, and each channel's level reads
+// what was put in (-6 dB on even channels, -20 dB on odd ones).
+TEST_P(LevelChainFormat, PassesUnchangedAndMeasuresEachChannel)
+{
+    const CFormatCase& c = GetParam();
+    CLevelChain chain(NoSignal);
+    ASSERT_TRUE(chain.Configure({c.eType, c.nChannels, c.nRate}));
+    std::vector<std::vector<double>> rgChannels;
+    for (unsigned ch = 0; ch < c.nChannels; ch++)
+        rgChannels.push_back(Sine(ch % 2 ? -20.0 : -6.0, 1000.0, c.nRate, c.nRate / 5, ch));
+    std::vector<uint8_t> rgBytes = Encode(c.eType, Interleave(rgChannels));
+    std::vector<uint8_t> rgOriginal = rgBytes;
+    size_t nFrameBytes = BytesPerSample(c.eType) * c.nChannels;
+    size_t nPiece = nFrameBytes * 997;  // buffers of odd frame counts
+    for (size_t i = 0; i < rgBytes.size(); i += nPiece)
+        chain.Process(&rgBytes[i], std::min(nPiece, rgBytes.size() - i));
+    EXPECT_TRUE(rgBytes == rgOriginal);
+    for (unsigned ch = 0; ch < c.nChannels; ch++) {
+        EXPECT_NEAR(ch % 2 ? -20.0 : -6.0, chain.MeterAfter().LevelDb(ch), 0.05) << "channel " << ch;
+        EXPECT_NEAR(ch % 2 ? -20.0 : -6.0, chain.MeterBefore().LevelDb(ch), 0.05) << "channel " << ch;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, LevelChainFormat,
+    testing::Values(CFormatCase{"UInt8Mono8k", SampleType::UInt8, 8000, 1},
+                    CFormatCase{"Int16Stereo44k", SampleType::Int16, 44100, 2},
+                    CFormatCase{"Int24Stereo48k", SampleType::Int24, 48000, 2},
+                    CFormatCase{"Int32Six96k", SampleType::Int32, 96000, 6},
+                    CFormatCase{"Float32Stereo48k", SampleType::Float32, 48000, 2},
+                    CFormatCase{"Float64Mono384k", SampleType::Float64, 384000, 1},
+                    CFormatCase{"Float32SixtyFour48k", SampleType::Float32, 48000, 64}),
+    [](const testing::TestParamInfo<CFormatCase>& info) { return info.param.pszName; });
+
+TEST(LevelChain, RefusesFormatsOutsideTheRange)
+{
+    CLevelChain chain(NoSignal);
+    EXPECT_FALSE(chain.Configure({SampleType::Int16, 0, 48000}));
+    EXPECT_FALSE(chain.Configure({SampleType::Int16, 65, 48000}));
+    EXPECT_FALSE(chain.Configure({SampleType::Int16, 2, 7999}));
+    EXPECT_FALSE(chain.Configure({SampleType::Int16, 2, 384001}));
+    EXPECT_FALSE(chain.IsConfigured());
+    uint8_t rgBytes[4] = {1, 2, 3, 4};
+    chain.Process(rgBytes, 4);  // unconfigured: untouched
+    EXPECT_EQ(1, rgBytes[0]);
+}
+
+TEST(LevelChain, GainSaturatesIntegersInsteadOfWrapping)
+{
+    CLevelChain chain(NoSignal);
+    ASSERT_TRUE(chain.Configure({SampleType::Int16, 1, 48000}));
+    chain.Gain().SetTarget(0, 40.0, 0);
+    std::vector<double> rgSine = Sine(-6.0, 1000.0, 48000, 4800);
+    std::vector<uint8_t> rgBytes = Encode(SampleType::Int16, rgSine);
+    chain.Process(rgBytes.data(), rgBytes.size());
+    const int16_t* pn = reinterpret_cast<const int16_t*>(rgBytes.data());
+    for (size_t i = 0; i < rgSine.size(); i++) {
+        if (std::fabs(rgSine[i]) > 0.01) {
+            ASSERT_EQ(rgSine[i] > 0 ? INT16_MAX : INT16_MIN, pn[i]) << i;
+        }
+    }
+    EXPECT_GT(chain.MeterAfter().LevelDb(0), 2.5);  // nearly a full-scale square
+}
+
+TEST(LevelChain, GainChangesTheLevelAfterButNotBefore)
+{
+    CLevelChain chain(NoSignal);
+    ASSERT_TRUE(chain.Configure({SampleType::Float32, 2, 48000}));
+    chain.Gain().SetTarget(1, -12.0, 0);
+    std::vector<double> rgSine = Sine(-6.0, 1000.0, 48000, 4800);
+    std::vector<uint8_t> rgBytes = Encode(SampleType::Float32, Interleave({rgSine, rgSine}));
+    chain.Process(rgBytes.data(), rgBytes.size());
+    EXPECT_NEAR(-6.0, chain.MeterAfter().LevelDb(0), 0.05);
+    EXPECT_NEAR(-18.0, chain.MeterAfter().LevelDb(1), 0.05);
+    EXPECT_NEAR(-6.0, chain.MeterBefore().LevelDb(1), 0.05);
+}
+
+TEST(LevelChain, NonFiniteFloatSamplesPassWithoutPoisoningTheMeters)
+{
+    CLevelChain chain(NoSignal);
+    ASSERT_TRUE(chain.Configure({SampleType::Float32, 1, 48000}));
+    std::vector<double> rgSine = Sine(-20.0, 1000.0, 48000, 4800);
+    rgSine[10] = NAN;
+    rgSine[20] = -INFINITY;
+    std::vector<uint8_t> rgBytes = Encode(SampleType::Float32, rgSine);
+    chain.Process(rgBytes.data(), rgBytes.size());
+    EXPECT_NEAR(-20.0, chain.MeterAfter().LevelDb(0), 0.1);
+    std::vector<double> rgBands(33);
+    unsigned nFilled = 0;
+    ASSERT_TRUE(chain.Spectrum().Compute(0, 33, &nFilled, rgBands.data()));
+    for (double dbl : rgBands)
+        EXPECT_TRUE(std::isfinite(dbl));
+}
+
+TEST(LevelChain, PartialFrameAtTheEndIsLeftAlone)
+{
+    CLevelChain chain(NoSignal);
+    ASSERT_TRUE(chain.Configure({SampleType::Int16, 2, 48000}));
+    chain.Gain().SetTarget(0, -6.0206, 0);
+    chain.Gain().SetTarget(1, -6.0206, 0);
+    uint8_t rgBytes[7] = {0x00, 0x40, 0x00, 0x40, 0x11, 0x22, 0x33};  // one frame of 0.5, 0.5 and 3 stray bytes
+    chain.Process(rgBytes, sizeof(rgBytes));
+    EXPECT_EQ(0x20, rgBytes[1]);  // halved
+    EXPECT_EQ(0x20, rgBytes[3]);
+    EXPECT_EQ(0x11, rgBytes[4]);
+    EXPECT_EQ(0x33, rgBytes[6]);
+}
+
+}  // namespace
