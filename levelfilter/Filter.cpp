@@ -1,0 +1,373 @@
+#include "Filter.h"
+
+#include <cstring>
+#include <new>
+
+#include "ComObject.h"
+#include "Enumerators.h"
+#include "Version.h"
+
+namespace {
+
+void SignalEvent(void* pEvent)
+{
+    SetEvent(static_cast<HANDLE>(pEvent));
+}
+
+bool InRange(double dblValue, double dblMin, double dblMax)
+{
+    return dblValue >= dblMin && dblValue <= dblMax;  // false for NaN
+}
+
+HRESULT AllocString(LPCWSTR psz, BSTR* pbstr)
+{
+    if (!pbstr)
+        return E_POINTER;
+    *pbstr = SysAllocString(psz);
+    return *pbstr ? S_OK : E_OUTOFMEMORY;
+}
+
+#define WIDEN2(x) L##x
+#define WIDEN(x) WIDEN2(x)
+
+}  // namespace
+
+CQuelmarFilter::CQuelmarFilter() : m_chain(SignalEvent), m_pinIn(this), m_pinOut(this)
+{
+    g_nObjects++;
+}
+
+CQuelmarFilter::~CQuelmarFilter()
+{
+    g_nObjects--;
+}
+
+STDMETHODIMP CQuelmarFilter::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IMediaFilter) ||
+        IsEqualIID(riid, IID_IBaseFilter))
+        return HandOut(static_cast<IBaseFilter*>(this), ppv);
+    if (IsEqualIID(riid, __uuidof(IQuelmar)))
+        return HandOut(static_cast<IQuelmar*>(this), ppv);
+    if (IsEqualIID(riid, __uuidof(IQuelmarVersion)))
+        return HandOut(static_cast<IQuelmarVersion*>(this), ppv);
+    return NoInterface(ppv);
+}
+
+STDMETHODIMP_(ULONG) CQuelmarFilter::AddRef()
+{
+    return ++m_nRefs;
+}
+
+STDMETHODIMP_(ULONG) CQuelmarFilter::Release()
+{
+    ULONG nRefs = --m_nRefs;
+    if (nRefs == 0)
+        delete this;
+    return nRefs;
+}
+
+STDMETHODIMP CQuelmarFilter::GetClassID(CLSID* pClassID)
+{
+    if (!pClassID)
+        return E_POINTER;
+    *pClassID = CLSID_Quelmar;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::Stop()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    m_eState = State_Stopped;
+    m_pinIn.Inactive();
+    // Wait for a sample being processed to finish.
+    std::lock_guard<std::mutex> streaming(m_mutexStreaming);
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::Pause()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    if (m_eState == State_Stopped)
+        m_chain.Reset();
+    m_eState = State_Paused;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::Run(REFERENCE_TIME tStart)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    if (m_eState == State_Stopped)
+        m_chain.Reset();
+    m_tStart = tStart;
+    m_eState = State_Running;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetState(DWORD /*dwMilliSecsTimeout*/, FILTER_STATE* pState)
+{
+    if (!pState)
+        return E_POINTER;
+    *pState = m_eState;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::SetSyncSource(IReferenceClock* pClock)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    m_spClock = pClock;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetSyncSource(IReferenceClock** pClock)
+{
+    if (!pClock)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    *pClock = nullptr;
+    return m_spClock.CopyTo(pClock);
+}
+
+STDMETHODIMP CQuelmarFilter::EnumPins(IEnumPins** ppEnum)
+{
+    if (!ppEnum)
+        return E_POINTER;
+    IPin* rgPins[] = {&m_pinIn, &m_pinOut};
+    *ppEnum = new (std::nothrow) CEnumPins(rgPins, 2);
+    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP CQuelmarFilter::FindPin(LPCWSTR Id, IPin** ppPin)
+{
+    if (!Id || !ppPin)
+        return E_POINTER;
+    for (CPinBase* pPin : {static_cast<CPinBase*>(&m_pinIn), static_cast<CPinBase*>(&m_pinOut)}) {
+        if (lstrcmpW(Id, pPin->Id()) == 0) {
+            *ppPin = pPin;
+            pPin->AddRef();
+            return S_OK;
+        }
+    }
+    *ppPin = nullptr;
+    return VFW_E_NOT_FOUND;
+}
+
+STDMETHODIMP CQuelmarFilter::QueryFilterInfo(FILTER_INFO* pInfo)
+{
+    if (!pInfo)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    memcpy(pInfo->achName, m_szName, sizeof(m_szName));
+    pInfo->pGraph = m_pGraph;
+    if (m_pGraph)
+        m_pGraph->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pName)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    m_pGraph = pGraph;
+    m_szName[0] = L'\0';
+    if (pName)
+        lstrcpynW(m_szName, pName, MAX_FILTER_NAME);
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::QueryVendorInfo(LPWSTR* /*pVendorInfo*/)
+{
+    return E_NOTIMPL;
+}
+
+unsigned CQuelmarFilter::Channels()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    return m_pinIn.IsConnected() && m_chain.IsConfigured() ? m_chain.Format().nChannels : 0;
+}
+
+bool CQuelmarFilter::IsChannel(ULONG nChannel, bool bAllowAll)
+{
+    return nChannel < Channels() || (bAllowAll && nChannel == QUELMAR_ALL_CHANNELS);
+}
+
+STDMETHODIMP CQuelmarFilter::GetChannelCount(ULONG* pnChannels)
+{
+    if (!pnChannels)
+        return E_POINTER;
+    *pnChannels = Channels();
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetLevel(ULONG nChannel, double* pdblLevel)
+{
+    if (!pdblLevel)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    if (!IsChannel(nChannel, false))
+        return E_INVALIDARG;
+    *pdblLevel = m_chain.MeterAfter().LevelDb(nChannel);
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::SetGain(ULONG nChannel, double dblGain, ULONG nRampMs)
+{
+    using quelmar::CGainStage;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    if (!IsChannel(nChannel, true) || !InRange(dblGain, CGainStage::c_dblMinDb, CGainStage::c_dblMaxDb) ||
+        nRampMs > CGainStage::c_nMaxRampMs)
+        return E_INVALIDARG;
+    for (unsigned c = 0; c < Channels(); c++)
+        if (nChannel == QUELMAR_ALL_CHANNELS || nChannel == c)
+            m_chain.Gain().SetTarget(c, dblGain, nRampMs);
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetGain(ULONG nChannel, double* pdblGain)
+{
+    if (!pdblGain)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    if (!IsChannel(nChannel, false))
+        return E_INVALIDARG;
+    *pdblGain = m_chain.Gain().TargetDb(nChannel);
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::SetAutoGain(ULONG nChannel, double dblThreshold, double dblGain)
+{
+    using quelmar::CAutoGain;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    if (!IsChannel(nChannel, true) || !InRange(dblThreshold, CAutoGain::c_dblMinDb, CAutoGain::c_dblMaxDb) ||
+        !InRange(dblGain, CAutoGain::c_dblMinDb, CAutoGain::c_dblMaxDb))
+        return E_INVALIDARG;
+    for (unsigned c = 0; c < Channels(); c++)
+        if (nChannel == QUELMAR_ALL_CHANNELS || nChannel == c)
+            m_chain.AutoGain().Set(c, {dblThreshold, dblGain});
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetAutoGain(ULONG nChannel, double* pdblThreshold, double* pdblGain)
+{
+    if (!pdblThreshold || !pdblGain)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    if (!IsChannel(nChannel, false))
+        return E_INVALIDARG;
+    quelmar::CAutoGain::CSettings settings = m_chain.AutoGain().Get(nChannel);
+    *pdblThreshold = settings.dblThresholdDb;
+    *pdblGain = settings.dblGainDb;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::AdviseEvent(ULONG bBefore, ULONG nChannel, double dblThreshold, ULONG nMinDurationMs,
+                                         ULONG bAbove, HANDLE hEvent, ULONG* pdwCookie)
+{
+    using quelmar::CLevelDetector;
+    if (!pdwCookie)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    if (bBefore > 1 || bAbove > 1 || !hEvent || !IsChannel(nChannel, false) ||
+        !InRange(dblThreshold, CLevelDetector::c_dblMinThresholdDb, CLevelDetector::c_dblMaxThresholdDb))
+        return E_INVALIDARG;
+    uint32_t dwCookie = m_chain.Detector().Advise({bBefore == 1, nChannel, dblThreshold, nMinDurationMs, bAbove == 1},
+                                                  hEvent);
+    if (dwCookie == 0)
+        return E_OUTOFMEMORY;  // all 64 places are taken
+    *pdwCookie = dwCookie;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::Unadvise(ULONG dwCookie)
+{
+    return m_chain.Detector().Unadvise(dwCookie) ? S_OK : E_INVALIDARG;
+}
+
+STDMETHODIMP CQuelmarFilter::SetBandsPerOctave(ULONG nBandsPerOctave)
+{
+    if (!quelmar::CSpectrumAnalyzer::IsValidBandsPerOctave(nBandsPerOctave))
+        return E_INVALIDARG;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    quelmar::CSpectrumAnalyzer::CSettings settings = m_chain.Spectrum().Settings();
+    settings.nBandsPerOctave = nBandsPerOctave;
+    m_chain.Spectrum().SetSettings(settings);
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetBandsPerOctave(ULONG* pnBandsPerOctave)
+{
+    if (!pnBandsPerOctave)
+        return E_POINTER;
+    *pnBandsPerOctave = m_chain.Spectrum().Settings().nBandsPerOctave;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::SetFFT(QUELMAR_WINDOW eWindow, ULONG nOrder)
+{
+    using quelmar::CSpectrumAnalyzer;
+    if (eWindow >= quelmar::c_nWindowTypes || nOrder < CSpectrumAnalyzer::c_nMinOrder ||
+        nOrder > CSpectrumAnalyzer::c_nMaxOrder)
+        return E_INVALIDARG;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    CSpectrumAnalyzer::CSettings settings = m_chain.Spectrum().Settings();
+    settings.eWindow = static_cast<quelmar::WindowType>(eWindow);
+    settings.nOrder = nOrder;
+    m_chain.Spectrum().SetSettings(settings);
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetFFT(QUELMAR_WINDOW* peWindow, ULONG* pnOrder)
+{
+    if (!peWindow || !pnOrder)
+        return E_POINTER;
+    quelmar::CSpectrumAnalyzer::CSettings settings = m_chain.Spectrum().Settings();
+    *peWindow = static_cast<QUELMAR_WINDOW>(settings.eWindow);
+    *pnOrder = settings.nOrder;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetSpectrum(ULONG nChannel, ULONG nBands, ULONG* pnFilled, double* pdblBands)
+{
+    if (!pnFilled || !pdblBands)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    if (!IsChannel(nChannel, false))
+        return E_INVALIDARG;
+    unsigned nFilled = 0;
+    if (!m_chain.Spectrum().Compute(nChannel, nBands, &nFilled, pdblBands))
+        return E_INVALIDARG;
+    *pnFilled = nFilled;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetType(ULONG* peType)
+{
+    if (!peType)
+        return E_POINTER;
+    *peType = QUELMAR_FILTER_TYPE;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetOS(ULONG* peOS)
+{
+    if (!peOS)
+        return E_POINTER;
+    *peOS = sizeof(void*) == 8 ? 1 : 0;
+    return S_OK;
+}
+
+STDMETHODIMP CQuelmarFilter::GetName(BSTR* pbstrName)
+{
+    return AllocString(QUELMAR_FILTER_NAME, pbstrName);
+}
+
+STDMETHODIMP CQuelmarFilter::GetNumber(BSTR* pbstrNumber)
+{
+    return AllocString(QUELMAR_FILTER_NUMBER, pbstrNumber);
+}
+
+STDMETHODIMP CQuelmarFilter::GetDateTime(BSTR* pbstrDateTime)
+{
+    return AllocString(WIDEN(__DATE__) L" " WIDEN(__TIME__), pbstrDateTime);
+}

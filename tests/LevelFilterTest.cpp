@@ -1,0 +1,560 @@
+// The level filter component: its contract on a bare instance, and the
+// filter at work in real graphs of Wine's filter graph manager.
+#include <gtest/gtest.h>
+
+#include <atlbase.h>
+#include <mmreg.h>
+
+#include <cmath>
+#include <functional>
+
+#include "WavFile.h"
+#include "../filter/DirectShow.h"
+#include "../filter/Quelmar.h"
+
+namespace {
+
+// ---- A bare filter, connected to a minimal upstream pin -------------------
+
+// An output pin that only tells its direction: enough to offer a type to
+// the filter's input.
+class CUpstreamPin : public IPin {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid == IID_IUnknown || riid == IID_IPin) {
+            *ppv = static_cast<IPin*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_nRefs; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_nRefs; }
+    STDMETHODIMP Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    STDMETHODIMP ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    STDMETHODIMP Disconnect() override { return E_NOTIMPL; }
+    STDMETHODIMP ConnectedTo(IPin**) override { return E_NOTIMPL; }
+    STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryPinInfo(PIN_INFO*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryDirection(PIN_DIRECTION* pDir) override
+    {
+        *pDir = PINDIR_OUTPUT;
+        return S_OK;
+    }
+    STDMETHODIMP QueryId(LPWSTR*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP EndOfStream() override { return E_NOTIMPL; }
+    STDMETHODIMP BeginFlush() override { return E_NOTIMPL; }
+    STDMETHODIMP EndFlush() override { return E_NOTIMPL; }
+    STDMETHODIMP NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return E_NOTIMPL; }
+
+    ULONG m_nRefs = 1;
+};
+
+// An audio media type with a WAVEFORMATEXTENSIBLE block to tweak.
+struct CAudioType {
+    CAudioType(WORD wTag, WORD wBits, WORD nChannels, DWORD nRate, bool bFloat = false)
+    {
+        wfx.Format.wFormatTag = wTag;
+        wfx.Format.nChannels = nChannels;
+        wfx.Format.nSamplesPerSec = nRate;
+        wfx.Format.wBitsPerSample = wBits;
+        wfx.Format.nBlockAlign = static_cast<WORD>(nChannels * wBits / 8);
+        wfx.Format.nAvgBytesPerSec = wfx.Format.nBlockAlign * nRate;
+        if (wTag == WAVE_FORMAT_EXTENSIBLE) {
+            wfx.Format.cbSize = 22;
+            wfx.Samples.wValidBitsPerSample = wBits;
+            wfx.SubFormat = bFloat ? MEDIASUBTYPE_IEEE_FLOAT : MEDIASUBTYPE_PCM;
+        }
+        mt.majortype = MEDIATYPE_Audio;
+        mt.subtype = bFloat || wTag == WAVE_FORMAT_IEEE_FLOAT ? MEDIASUBTYPE_IEEE_FLOAT : MEDIASUBTYPE_PCM;
+        mt.formattype = FORMAT_WaveFormatEx;
+        mt.bFixedSizeSamples = TRUE;
+        mt.lSampleSize = wfx.Format.nBlockAlign;
+        mt.cbFormat = wTag == WAVE_FORMAT_EXTENSIBLE ? sizeof(WAVEFORMATEXTENSIBLE) : sizeof(WAVEFORMATEX);
+        mt.pbFormat = reinterpret_cast<BYTE*>(&wfx);
+    }
+    CAudioType(const CAudioType& other) : wfx(other.wfx), mt(other.mt) { mt.pbFormat = reinterpret_cast<BYTE*>(&wfx); }
+
+    WAVEFORMATEXTENSIBLE wfx = {};
+    AM_MEDIA_TYPE mt = {};
+};
+
+CComPtr<IPin> FilterPin(IBaseFilter* pFilter, LPCWSTR pszId)
+{
+    CComPtr<IPin> spPin;
+    pFilter->FindPin(pszId, &spPin);
+    return spPin;
+}
+
+class BareFilter : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(S_OK, m_spFilter.CoCreateInstance(CLSID_Quelmar, nullptr, CLSCTX_INPROC_SERVER));
+        m_spQuelmar = m_spFilter;
+        ASSERT_NE(nullptr, m_spQuelmar.p);
+    }
+    void TearDown() override
+    {
+        m_spQuelmar.Release();
+        if (m_spFilter) {
+            FilterPin(m_spFilter, L"In")->Disconnect();
+            EXPECT_EQ(0u, m_spFilter.Detach()->Release());  // the last reference
+        }
+        EXPECT_EQ(1u, m_upstream.m_nRefs);
+    }
+    HRESULT Connect(const CAudioType& type) { return FilterPin(m_spFilter, L"In")->ReceiveConnection(&m_upstream, &type.mt); }
+
+    CUpstreamPin m_upstream;
+    CComPtr<IBaseFilter> m_spFilter;
+    CComQIPtr<IQuelmar> m_spQuelmar;
+};
+
+struct CTypeCase {
+    const char* pszName;
+    CAudioType type;
+    HRESULT hrExpected;
+};
+
+CAudioType Tweaked(CAudioType type, void (*pfnTweak)(CAudioType&))
+{
+    pfnTweak(type);
+    return type;
+}
+
+const CTypeCase g_rgTypeCases[] = {
+    {"Pcm8", CAudioType(WAVE_FORMAT_PCM, 8, 1, 8000), S_OK},
+    {"Pcm16", CAudioType(WAVE_FORMAT_PCM, 16, 2, 44100), S_OK},
+    {"Pcm24", CAudioType(WAVE_FORMAT_PCM, 24, 2, 96000), S_OK},
+    {"Pcm32", CAudioType(WAVE_FORMAT_PCM, 32, 2, 48000), S_OK},
+    {"Float32", CAudioType(WAVE_FORMAT_IEEE_FLOAT, 32, 2, 48000), S_OK},
+    {"Float64", CAudioType(WAVE_FORMAT_IEEE_FLOAT, 64, 1, 384000), S_OK},
+    {"Extensible16Six", CAudioType(WAVE_FORMAT_EXTENSIBLE, 16, 6, 48000), S_OK},
+    {"ExtensibleFloat64Channels", CAudioType(WAVE_FORMAT_EXTENSIBLE, 32, 64, 48000, true), S_OK},
+    {"Pcm12Bits", CAudioType(WAVE_FORMAT_PCM, 12, 2, 48000), VFW_E_TYPE_NOT_ACCEPTED},
+    {"Float16", CAudioType(WAVE_FORMAT_IEEE_FLOAT, 16, 2, 48000), VFW_E_TYPE_NOT_ACCEPTED},
+    {"SixtyFiveChannels", CAudioType(WAVE_FORMAT_EXTENSIBLE, 16, 65, 48000), VFW_E_TYPE_NOT_ACCEPTED},
+    {"ZeroChannels", CAudioType(WAVE_FORMAT_PCM, 16, 0, 48000), VFW_E_TYPE_NOT_ACCEPTED},
+    {"Rate7999", CAudioType(WAVE_FORMAT_PCM, 16, 2, 7999), VFW_E_TYPE_NOT_ACCEPTED},
+    {"Rate384001", CAudioType(WAVE_FORMAT_PCM, 16, 2, 384001), VFW_E_TYPE_NOT_ACCEPTED},
+    {"WrongBlockAlign", Tweaked(CAudioType(WAVE_FORMAT_PCM, 16, 2, 48000), [](CAudioType& t) { t.wfx.Format.nBlockAlign = 3; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"VideoMajorType", Tweaked(CAudioType(WAVE_FORMAT_PCM, 16, 2, 48000), [](CAudioType& t) { t.mt.majortype = MEDIATYPE_Video; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"Mp3Subtype", Tweaked(CAudioType(WAVE_FORMAT_PCM, 16, 2, 48000), [](CAudioType& t) { t.mt.subtype = MEDIASUBTYPE_MPEG1AudioPayload; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"NoFormatBlock", Tweaked(CAudioType(WAVE_FORMAT_PCM, 16, 2, 48000), [](CAudioType& t) { t.mt.cbFormat = 0; t.mt.pbFormat = nullptr; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"ShortExtensible", Tweaked(CAudioType(WAVE_FORMAT_EXTENSIBLE, 16, 2, 48000), [](CAudioType& t) { t.mt.cbFormat = sizeof(WAVEFORMATEX); }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"AdpcmTag", CAudioType(WAVE_FORMAT_ADPCM, 16, 2, 48000), VFW_E_TYPE_NOT_ACCEPTED},
+};
+
+class BareFilterType : public BareFilter, public testing::WithParamInterface<CTypeCase> {};
+
+TEST_P(BareFilterType, AcceptsExactlyTheSupportedFormats)
+{
+    const CTypeCase& c = GetParam();
+    EXPECT_EQ(c.hrExpected == S_OK ? S_OK : S_FALSE, FilterPin(m_spFilter, L"In")->QueryAccept(&c.type.mt));
+    EXPECT_EQ(c.hrExpected, Connect(c.type));
+    ULONG nChannels = 99;
+    EXPECT_EQ(S_OK, m_spQuelmar->GetChannelCount(&nChannels));
+    EXPECT_EQ(c.hrExpected == S_OK ? c.type.wfx.Format.nChannels : 0u, nChannels);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, BareFilterType, testing::ValuesIn(g_rgTypeCases),
+                         [](const testing::TestParamInfo<CTypeCase>& info) { return info.param.pszName; });
+
+TEST_F(BareFilter, PinsAndIdentity)
+{
+    CLSID clsid = CLSID_NULL;
+    EXPECT_EQ(S_OK, m_spFilter->GetClassID(&clsid));
+    EXPECT_TRUE(IsEqualCLSID(CLSID_Quelmar, clsid));
+    CComPtr<IEnumPins> spEnum;
+    ASSERT_EQ(S_OK, m_spFilter->EnumPins(&spEnum));
+    PIN_DIRECTION rgExpected[] = {PINDIR_INPUT, PINDIR_OUTPUT};
+    for (PIN_DIRECTION eExpected : rgExpected) {
+        CComPtr<IPin> spPin;
+        ULONG nFetched = 0;
+        ASSERT_EQ(S_OK, spEnum->Next(1, &spPin, &nFetched));
+        PIN_DIRECTION eDirection;
+        EXPECT_EQ(S_OK, spPin->QueryDirection(&eDirection));
+        EXPECT_EQ(eExpected, eDirection);
+        CComPtr<IPin> spConnected;
+        EXPECT_EQ(VFW_E_NOT_CONNECTED, spPin->ConnectedTo(&spConnected));
+        EXPECT_EQ(nullptr, spConnected.p);
+    }
+    CComPtr<IPin> spThird;
+    EXPECT_EQ(S_FALSE, spEnum->Next(1, &spThird, nullptr));
+    CComQIPtr<IMediaSeeking> spSeeking(FilterPin(m_spFilter, L"Out"));
+    ASSERT_NE(nullptr, spSeeking.p);
+    LONGLONG llDuration = 0;
+    EXPECT_EQ(VFW_E_NOT_CONNECTED, spSeeking->GetDuration(&llDuration));  // nothing upstream to ask
+}
+
+TEST_F(BareFilter, UnconnectedSettingsAndDefaults)
+{
+    ULONG n = 99;
+    EXPECT_EQ(S_OK, m_spQuelmar->GetChannelCount(&n));
+    EXPECT_EQ(0u, n);
+    double dbl = 0;
+    EXPECT_EQ(E_INVALIDARG, m_spQuelmar->GetLevel(0, &dbl));
+    EXPECT_EQ(S_OK, m_spQuelmar->GetBandsPerOctave(&n));
+    EXPECT_EQ(3u, n);
+    QUELMAR_WINDOW eWindow = QUELMAR_WINDOW_UNIFORM;
+    EXPECT_EQ(S_OK, m_spQuelmar->GetFFT(&eWindow, &n));
+    EXPECT_EQ(QUELMAR_WINDOW_HANN, eWindow);
+    EXPECT_EQ(12u, n);
+    EXPECT_EQ(S_OK, m_spQuelmar->SetGain(QUELMAR_ALL_CHANNELS, -40.0, 100));
+    EXPECT_EQ(E_INVALIDARG, m_spQuelmar->Unadvise(1));
+    EXPECT_EQ(E_NOTIMPL, m_spQuelmar->Reserved4());
+    EXPECT_EQ(E_NOTIMPL, m_spQuelmar->Reserved20());
+}
+
+struct CArgumentCase {
+    const char* pszName;
+    std::function<HRESULT(IQuelmar*)> fnCall;
+    HRESULT hrExpected;
+};
+
+double g_dbl;
+ULONG g_n;
+QUELMAR_WINDOW g_eWindow;
+double g_rgdblBands[66];
+const HANDLE g_hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+
+const CArgumentCase g_rgArgumentCases[] = {
+    {"GetLevelLastChannel", [](IQuelmar* p) { return p->GetLevel(1, &g_dbl); }, S_OK},
+    {"GetLevelPastTheChannels", [](IQuelmar* p) { return p->GetLevel(2, &g_dbl); }, E_INVALIDARG},
+    {"GetLevelAllChannels", [](IQuelmar* p) { return p->GetLevel(QUELMAR_ALL_CHANNELS, &g_dbl); }, E_INVALIDARG},
+    {"GetLevelNull", [](IQuelmar* p) { return p->GetLevel(0, nullptr); }, E_POINTER},
+    {"GetChannelCountNull", [](IQuelmar* p) { return p->GetChannelCount(nullptr); }, E_POINTER},
+    {"SetGainAll", [](IQuelmar* p) { return p->SetGain(QUELMAR_ALL_CHANNELS, -40.0, 100); }, S_OK},
+    {"SetGainLimits", [](IQuelmar* p) { return p->SetGain(1, 40.0, 10000); }, S_OK},
+    {"SetGainTooHigh", [](IQuelmar* p) { return p->SetGain(0, 40.5, 0); }, E_INVALIDARG},
+    {"SetGainTooLow", [](IQuelmar* p) { return p->SetGain(0, -41.0, 0); }, E_INVALIDARG},
+    {"SetGainNaN", [](IQuelmar* p) { return p->SetGain(0, NAN, 0); }, E_INVALIDARG},
+    {"SetGainLongRamp", [](IQuelmar* p) { return p->SetGain(0, 0.0, 10001); }, E_INVALIDARG},
+    {"SetGainBadChannel", [](IQuelmar* p) { return p->SetGain(2, 0.0, 0); }, E_INVALIDARG},
+    {"GetGainNull", [](IQuelmar* p) { return p->GetGain(0, nullptr); }, E_POINTER},
+    {"GetGainAll", [](IQuelmar* p) { return p->GetGain(QUELMAR_ALL_CHANNELS, &g_dbl); }, E_INVALIDARG},
+    {"SetAutoGainAll", [](IQuelmar* p) { return p->SetAutoGain(QUELMAR_ALL_CHANNELS, -20.0, 0.0); }, S_OK},
+    {"SetAutoGainThresholdLow", [](IQuelmar* p) { return p->SetAutoGain(0, -20.5, -5.0); }, E_INVALIDARG},
+    {"SetAutoGainPositive", [](IQuelmar* p) { return p->SetAutoGain(0, -5.0, 0.5); }, E_INVALIDARG},
+    {"SetAutoGainNaN", [](IQuelmar* p) { return p->SetAutoGain(0, NAN, -5.0); }, E_INVALIDARG},
+    {"GetAutoGainNull", [](IQuelmar* p) { return p->GetAutoGain(0, &g_dbl, nullptr); }, E_POINTER},
+    {"AdviseValid", [](IQuelmar* p) { return p->AdviseEvent(1, 1, -60.0, 0, 0, g_hEvent, &g_n); }, S_OK},
+    {"AdviseThresholdLow", [](IQuelmar* p) { return p->AdviseEvent(1, 0, -60.5, 0, 1, g_hEvent, &g_n); }, E_INVALIDARG},
+    {"AdviseThresholdPositive", [](IQuelmar* p) { return p->AdviseEvent(1, 0, 0.5, 0, 1, g_hEvent, &g_n); }, E_INVALIDARG},
+    {"AdviseFlagTwo", [](IQuelmar* p) { return p->AdviseEvent(2, 0, -10.0, 0, 1, g_hEvent, &g_n); }, E_INVALIDARG},
+    {"AdviseAllChannels", [](IQuelmar* p) { return p->AdviseEvent(1, QUELMAR_ALL_CHANNELS, -10.0, 0, 1, g_hEvent, &g_n); },
+     E_INVALIDARG},
+    {"AdviseNoEvent", [](IQuelmar* p) { return p->AdviseEvent(1, 0, -10.0, 0, 1, nullptr, &g_n); }, E_INVALIDARG},
+    {"AdviseNoCookie", [](IQuelmar* p) { return p->AdviseEvent(1, 0, -10.0, 0, 1, g_hEvent, nullptr); }, E_POINTER},
+    {"SetBandsFour", [](IQuelmar* p) { return p->SetBandsPerOctave(4); }, E_INVALIDARG},
+    {"SetBandsOff", [](IQuelmar* p) { return p->SetBandsPerOctave(0); }, S_OK},
+    {"SetFftWindowFive", [](IQuelmar* p) { return p->SetFFT(static_cast<QUELMAR_WINDOW>(5), 12); }, E_INVALIDARG},
+    {"SetFftOrderNine", [](IQuelmar* p) { return p->SetFFT(QUELMAR_WINDOW_HANN, 9); }, E_INVALIDARG},
+    {"SetFftOrderSixteen", [](IQuelmar* p) { return p->SetFFT(QUELMAR_WINDOW_HANN, 16); }, E_INVALIDARG},
+    {"SetFftLimits", [](IQuelmar* p) { return p->SetFFT(QUELMAR_WINDOW_UNIFORM, 15); }, S_OK},
+    {"GetFftNull", [](IQuelmar* p) { return p->GetFFT(&g_eWindow, nullptr); }, E_POINTER},
+    {"SpectrumBeforeData", [](IQuelmar* p) { return p->GetSpectrum(0, 33, &g_n, g_rgdblBands); }, S_OK},
+    {"SpectrumWrongBandCount", [](IQuelmar* p) { return p->GetSpectrum(0, 22, &g_n, g_rgdblBands); }, E_INVALIDARG},
+    {"SpectrumBadChannel", [](IQuelmar* p) { return p->GetSpectrum(2, 33, &g_n, g_rgdblBands); }, E_INVALIDARG},
+    {"SpectrumNullArray", [](IQuelmar* p) { return p->GetSpectrum(0, 33, &g_n, nullptr); }, E_POINTER},
+};
+
+class BareFilterArguments : public BareFilter, public testing::WithParamInterface<CArgumentCase> {};
+
+TEST_P(BareFilterArguments, AreCheckedOnAStereoConnection)
+{
+    ASSERT_EQ(S_OK, Connect(CAudioType(WAVE_FORMAT_PCM, 16, 2, 48000)));
+    EXPECT_EQ(GetParam().hrExpected, GetParam().fnCall(m_spQuelmar));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BareFilterArguments, testing::ValuesIn(g_rgArgumentCases),
+                         [](const testing::TestParamInfo<CArgumentCase>& info) { return info.param.pszName; });
+
+TEST_F(BareFilter, SettingsReadBack)
+{
+    ASSERT_EQ(S_OK, Connect(CAudioType(WAVE_FORMAT_PCM, 16, 2, 48000)));
+    EXPECT_EQ(S_OK, m_spQuelmar->SetGain(QUELMAR_ALL_CHANNELS, -40.0, 100));
+    EXPECT_EQ(S_OK, m_spQuelmar->SetGain(1, 12.5, 0));
+    double dblGain = 0, dblThreshold = 0;
+    EXPECT_EQ(S_OK, m_spQuelmar->GetGain(0, &dblGain));
+    EXPECT_EQ(-40.0, dblGain);
+    EXPECT_EQ(S_OK, m_spQuelmar->GetGain(1, &dblGain));
+    EXPECT_EQ(12.5, dblGain);
+    EXPECT_EQ(S_OK, m_spQuelmar->SetAutoGain(1, -7.0, -3.0));
+    EXPECT_EQ(S_OK, m_spQuelmar->GetAutoGain(1, &dblThreshold, &dblGain));
+    EXPECT_EQ(-7.0, dblThreshold);
+    EXPECT_EQ(-3.0, dblGain);
+    EXPECT_EQ(S_OK, m_spQuelmar->GetAutoGain(0, &dblThreshold, &dblGain));
+    EXPECT_EQ(0.0, dblThreshold);  // the default: off
+    EXPECT_EQ(0.0, dblGain);
+    EXPECT_EQ(S_OK, m_spQuelmar->SetFFT(QUELMAR_WINDOW_HAMMING, 13));
+    EXPECT_EQ(S_OK, m_spQuelmar->SetBandsPerOctave(6));
+    QUELMAR_WINDOW eWindow;
+    ULONG nOrder = 0, nBands = 0;
+    EXPECT_EQ(S_OK, m_spQuelmar->GetFFT(&eWindow, &nOrder));
+    EXPECT_EQ(QUELMAR_WINDOW_HAMMING, eWindow);
+    EXPECT_EQ(13u, nOrder);
+    EXPECT_EQ(S_OK, m_spQuelmar->GetBandsPerOctave(&nBands));
+    EXPECT_EQ(6u, nBands);
+    ULONG nFilled = 99;
+    EXPECT_EQ(S_OK, m_spQuelmar->GetSpectrum(0, 66, &nFilled, g_rgdblBands));
+    EXPECT_EQ(0u, nFilled);  // no samples yet
+}
+
+TEST_F(BareFilter, CookiesAreUniqueAndSixtyFourAtMost)
+{
+    ASSERT_EQ(S_OK, Connect(CAudioType(WAVE_FORMAT_PCM, 16, 1, 48000)));
+    std::vector<ULONG> rgCookies;
+    for (int i = 0; i < 64; i++) {
+        ULONG dwCookie = 0;
+        ASSERT_EQ(S_OK, m_spQuelmar->AdviseEvent(0, 0, -30.0, 10, 1, g_hEvent, &dwCookie));
+        EXPECT_NE(0u, dwCookie);
+        for (ULONG dwEarlier : rgCookies)
+            EXPECT_NE(dwEarlier, dwCookie);
+        rgCookies.push_back(dwCookie);
+    }
+    ULONG dwCookie = 0;
+    EXPECT_EQ(E_OUTOFMEMORY, m_spQuelmar->AdviseEvent(0, 0, -30.0, 10, 1, g_hEvent, &dwCookie));
+    for (ULONG dwEarlier : rgCookies)
+        EXPECT_EQ(S_OK, m_spQuelmar->Unadvise(dwEarlier));
+    EXPECT_EQ(E_INVALIDARG, m_spQuelmar->Unadvise(rgCookies[0]));
+}
+
+TEST_F(BareFilter, VersionDescribesThisBuild)
+{
+    CComQIPtr<IQuelmarVersion> spVersion(m_spQuelmar);
+    ASSERT_NE(nullptr, spVersion.p);
+    ULONG eType = 99, eOS = 99;
+    EXPECT_EQ(S_OK, spVersion->GetType(&eType));
+    EXPECT_EQ(1u, eType);  // a release build
+    EXPECT_EQ(S_OK, spVersion->GetOS(&eOS));
+    EXPECT_EQ(1u, eOS);
+    CComBSTR cbsName, cbsNumber, cbsDateTime;
+    EXPECT_EQ(S_OK, spVersion->GetName(&cbsName));
+    EXPECT_STREQ(L"Quelmar", cbsName.m_str);
+    EXPECT_EQ(S_OK, spVersion->GetNumber(&cbsNumber));
+    EXPECT_STREQ(L"1.0.0", cbsNumber.m_str);
+    EXPECT_EQ(S_OK, spVersion->GetDateTime(&cbsDateTime));
+    EXPECT_GT(cbsDateTime.Length(), 10u);
+}
+
+// ---- The filter in real graphs ---------------------------------------------
+
+// A graph of Wine's filter graph manager for a file, with the level filter
+// connected after the file's parser and rendered from there. The audio
+// renderer is in the graph beforehand, as in the program's graphs: Wine
+// matches registered renderers by the types a pin offers, and the DirectSound
+// renderer is registered for PCM only, while a float stream offers float.
+class CLevelGraph {
+public:
+    HRESULT Build(const std::string& strPath)
+    {
+        HRESULT hr = m_spGraph.CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER);
+        CComPtr<IBaseFilter> spRenderer;
+        if (SUCCEEDED(hr))
+            hr = spRenderer.CoCreateInstance(CLSID_DSoundRender, nullptr, CLSCTX_INPROC_SERVER);
+        if (SUCCEEDED(hr))
+            hr = m_spGraph->AddFilter(spRenderer, L"Renderer");
+        if (SUCCEEDED(hr))
+            hr = m_spFilter.CoCreateInstance(CLSID_Quelmar, nullptr, CLSCTX_INPROC_SERVER);
+        if (SUCCEEDED(hr))
+            hr = m_spGraph->AddFilter(m_spFilter, L"Quelmar");
+        CComPtr<IBaseFilter> spSource;
+        if (SUCCEEDED(hr))
+            hr = m_spGraph->AddSourceFilter(CComBSTR(CA2W(strPath.c_str())), L"Source", &spSource);
+        CComPtr<IPin> spSourceOut;
+        if (SUCCEEDED(hr))
+            hr = spSource->FindPin(L"Output", &spSourceOut);
+        if (SUCCEEDED(hr))
+            hr = m_spGraph->Connect(spSourceOut, FilterPin(m_spFilter, L"In"));
+        if (SUCCEEDED(hr))
+            hr = m_spGraph->Render(FilterPin(m_spFilter, L"Out"));
+        m_spQuelmar = m_spFilter;
+        return hr;
+    }
+    bool BothPinsConnected() const
+    {
+        for (LPCWSTR pszId : {L"In", L"Out"}) {
+            CComPtr<IPin> spConnected;
+            if (FilterPin(m_spFilter, pszId)->ConnectedTo(&spConnected) != S_OK)
+                return false;
+        }
+        return true;
+    }
+    // Runs to the end of the stream, calling fnTick every 20 ms.
+    bool RunToEnd(DWORD dwTimeoutMs, const std::function<void()>& fnTick = [] {})
+    {
+        CComQIPtr<IMediaControl> spControl(m_spGraph);
+        CComQIPtr<IMediaEvent> spEvent(m_spGraph);
+        if (FAILED(spControl->Run()))
+            return false;
+        DWORD dwStart = GetTickCount();
+        while (GetTickCount() - dwStart < dwTimeoutMs) {
+            long lCode = 0;
+            LONG_PTR lParam1 = 0, lParam2 = 0;
+            while (spEvent->GetEvent(&lCode, &lParam1, &lParam2, 0) == S_OK) {
+                spEvent->FreeEventParams(lCode, lParam1, lParam2);
+                if (lCode == EC_COMPLETE) {
+                    spControl->Stop();
+                    return true;
+                }
+            }
+            fnTick();
+            Sleep(20);
+        }
+        spControl->Stop();
+        return false;
+    }
+
+    CComPtr<IGraphBuilder> m_spGraph;
+    CComPtr<IBaseFilter> m_spFilter;
+    CComQIPtr<IQuelmar> m_spQuelmar;
+};
+
+struct CMediaCase {
+    const char* pszName;
+    CWavFormat format;
+};
+
+class LevelFilterPlaying : public testing::TestWithParam<CMediaCase> {};
+
+// Channel c carries a 1 kHz sine at -6 dB (even c) or -20 dB (odd c).
+TEST_P(LevelFilterPlaying, ConnectsPlaysToTheEndAndMeasures)
+{
+    const CWavFormat& format = GetParam().format;
+    std::vector<double> rgLevels;
+    for (WORD c = 0; c < format.nChannels; c++)
+        rgLevels.push_back(c % 2 ? -20.0 : -6.0);
+    std::string strPath = TestFilePath(std::string(GetParam().pszName) + ".wav");
+    ASSERT_TRUE(WriteWav(strPath, format, Sines(rgLevels, 1000.0, format.nSamplesPerSec, 0.8)));
+
+    CLevelGraph graph;
+    ASSERT_EQ(S_OK, graph.Build(strPath));
+    EXPECT_TRUE(graph.BothPinsConnected());
+    ULONG nChannels = 0;
+    EXPECT_EQ(S_OK, graph.m_spQuelmar->GetChannelCount(&nChannels));
+    EXPECT_EQ(format.nChannels, nChannels);
+    CComQIPtr<IMediaSeeking> spSeeking(graph.m_spGraph);
+    LONGLONG llDuration = 0;
+    EXPECT_EQ(S_OK, spSeeking->GetDuration(&llDuration));
+    EXPECT_NEAR(8000000, llDuration, 100000);
+
+    std::vector<double> rgLoudest(nChannels, -200.0);
+    double rgBands[33] = {};
+    double dblBand1k = -200.0;
+    bool bEnded = graph.RunToEnd(10000, [&] {
+        for (ULONG c = 0; c < nChannels; c++) {
+            double dblLevel = -200.0;
+            graph.m_spQuelmar->GetLevel(c, &dblLevel);
+            rgLoudest[c] = std::max(rgLoudest[c], dblLevel);
+        }
+        ULONG nFilled = 0;
+        if (graph.m_spQuelmar->GetSpectrum(0, 33, &nFilled, rgBands) == S_OK && nFilled == 33)
+            dblBand1k = std::max(dblBand1k, rgBands[18]);
+    });
+    EXPECT_TRUE(bEnded);
+    for (ULONG c = 0; c < nChannels; c++)
+        EXPECT_NEAR(c % 2 ? -20.0 : -6.0, rgLoudest[c], 0.3) << "channel " << c;
+    EXPECT_NEAR(-6.0, dblBand1k, 0.6);
+}
+
+const CMediaCase g_rgMediaCases[] = {
+    {"Pcm16Stereo", {WAVE_FORMAT_PCM, 16, 2, 48000, false}},
+    {"Pcm24Stereo", {WAVE_FORMAT_PCM, 24, 2, 48000, false}},
+    {"Float32Stereo", {WAVE_FORMAT_IEEE_FLOAT, 32, 2, 44100, false}},
+    {"Float32Extensible", {WAVE_FORMAT_EXTENSIBLE, 32, 2, 48000, true}},
+    {"Pcm16SixChannels", {WAVE_FORMAT_EXTENSIBLE, 16, 6, 48000, false}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Formats, LevelFilterPlaying, testing::ValuesIn(g_rgMediaCases),
+                         [](const testing::TestParamInfo<CMediaCase>& info) { return info.param.pszName; });
+
+class LevelFilterGraph : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_strPath = TestFilePath("stereo.wav");
+        ASSERT_TRUE(WriteWav(m_strPath, {WAVE_FORMAT_PCM, 16, 2, 48000, false},
+                             Sines({-6.0, -20.0}, 1000.0, 48000, 1.5)));
+        ASSERT_EQ(S_OK, m_graph.Build(m_strPath));
+    }
+
+    std::string m_strPath;
+    CLevelGraph m_graph;
+};
+
+TEST_F(LevelFilterGraph, SeeksThroughTheFilter)
+{
+    CComQIPtr<IMediaSeeking> spSeeking(m_graph.m_spGraph);
+    CComQIPtr<IMediaControl> spControl(m_graph.m_spGraph);
+    ASSERT_TRUE(SUCCEEDED(spControl->Pause()));
+    OAFilterState eState;
+    ASSERT_EQ(S_OK, spControl->GetState(5000, &eState));  // the pause completes
+    LONGLONG llPosition = 7500000;
+    EXPECT_EQ(S_OK, spSeeking->SetPositions(&llPosition, AM_SEEKING_AbsolutePositioning, nullptr,
+                                            AM_SEEKING_NoPositioning));
+    LONGLONG llCurrent = 0;
+    EXPECT_EQ(S_OK, spSeeking->GetCurrentPosition(&llCurrent));
+    EXPECT_NEAR(7500000, llCurrent, 200000);
+    CComQIPtr<IMediaPosition> spPosition(FilterPin(m_graph.m_spFilter, L"Out"));
+    REFTIME dblDuration = 0;
+    EXPECT_EQ(S_OK, spPosition->get_Duration(&dblDuration));
+    EXPECT_NEAR(1.5, dblDuration, 0.01);
+    spControl->Stop();
+}
+
+TEST_F(LevelFilterGraph, GainChangesTheLevelWhilePlaying)
+{
+    double dblBefore = -200, dblAfter = -200;
+    int nTicks = 0;
+    m_graph.RunToEnd(10000, [&] {
+        double dblLevel = -200;
+        m_graph.m_spQuelmar->GetLevel(0, &dblLevel);
+        if (++nTicks == 20) {  // 0.4 s in
+            dblBefore = dblLevel;
+            m_graph.m_spQuelmar->SetGain(0, -20.0, 0);
+        } else if (nTicks == 40) {
+            dblAfter = dblLevel;
+        }
+    });
+    EXPECT_NEAR(-6.0, dblBefore, 0.3);
+    EXPECT_NEAR(-26.0, dblAfter, 0.5);
+}
+
+TEST_F(LevelFilterGraph, UnadvisedEventIsNotSetAgainWhileStreaming)
+{
+    CComQIPtr<IMediaControl> spControl(m_graph.m_spGraph);
+    ASSERT_TRUE(SUCCEEDED(spControl->Run()));
+    for (int nRound = 0; nRound < 3; nRound++) {
+        HANDLE hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        ULONG dwCookie = 0;
+        ASSERT_EQ(S_OK, m_graph.m_spQuelmar->AdviseEvent(0, 0, -40.0, 0, 1, hEvent, &dwCookie));
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hEvent, 1000)) << "round " << nRound;
+        EXPECT_EQ(S_OK, m_graph.m_spQuelmar->Unadvise(dwCookie));
+        ResetEvent(hEvent);
+        EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(hEvent, 150)) << "round " << nRound;
+        CloseHandle(hEvent);
+    }
+    spControl->Stop();
+}
+
+TEST_F(LevelFilterGraph, LastReleaseOnceTheGraphIsGone)
+{
+    m_graph.RunToEnd(10000);
+    m_graph.m_spQuelmar.Release();
+    IBaseFilter* pFilter = m_graph.m_spFilter.Detach();
+    m_graph.m_spGraph.Release();
+    EXPECT_EQ(0u, pFilter->Release());
+}
+
+}  // namespace
