@@ -11,6 +11,7 @@ QUELMAR_PACKAGES=(
     cmake ninja-build python3 git
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     googletest
+    g++ clang libclang-rt-14-dev
     wine wine64 libwine
     xvfb xauth x11-utils
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
@@ -33,6 +34,15 @@ configure_and_build() {
     cmake -S "$QUELMAR_ROOT" -B "$QUELMAR_BUILD" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$QUELMAR_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
     cmake --build "$QUELMAR_BUILD" "$@"
+}
+
+# Native (Linux) builds of the level filter's portable core in
+# $QUELMAR_BUILD/<name>; extra arguments go to CMake.
+native_build() {
+    local name="$1"
+    shift
+    cmake -S "$QUELMAR_ROOT/native" -B "$QUELMAR_BUILD/$name" -G Ninja "$@" >/dev/null
+    cmake --build "$QUELMAR_BUILD/$name"
 }
 
 # Wine needs an X display for every window; start a private Xvfb when there
