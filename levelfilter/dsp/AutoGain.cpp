@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Decibels.h"
+#include "LevelMeter.h"
 
 namespace quelmar {
 
@@ -52,9 +53,7 @@ void CAutoGain::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
 
 void CAutoGain::ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames)
 {
-    double dblSum = 0.0;
-    for (unsigned i = 0; i < nFrames; i++)
-        dblSum += std::isfinite(pdblSamples[i]) ? pdblSamples[i] * pdblSamples[i] : 0.0;
+    double dblSum = SumOfSquares(pdblSamples, nFrames);
     // A block can hold less than a cycle: average symmetrically first, so
     // the attack does not ride the waveform's peaks.
     double dblAveraging = nFrames == c_nBlockFrames ? m_dblAveragingBlock : Coefficient(c_dblAveragingMs, nFrames);

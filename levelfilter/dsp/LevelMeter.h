@@ -8,6 +8,9 @@
 
 namespace quelmar {
 
+// The sum of the squares of the samples, leaving out non-finite ones.
+double SumOfSquares(const double* pdblSamples, unsigned nFrames);
+
 class CLevelMeter {
 public:
     static constexpr unsigned c_nWindowMs = 50;

@@ -33,12 +33,15 @@ void CSpectrumAnalyzer::Reset()
 
 void CSpectrumAnalyzer::Append(unsigned nChannel, const double* pdblSamples, unsigned nFrames)
 {
+    // Plain copies in at most two runs (the ring may wrap); non-finite
+    // samples are dealt with when a spectrum is computed.
     float* pflHistory = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryFrames;
-    uint64_t nPosition = m_nWritten.load(std::memory_order_relaxed);
-    for (unsigned i = 0; i < nFrames; i++) {
-        double dbl = pdblSamples[i];
-        pflHistory[(nPosition + i) & (c_nHistoryFrames - 1)] = std::isfinite(dbl) ? static_cast<float>(dbl) : 0.0f;
-    }
+    unsigned nStart = static_cast<unsigned>(m_nWritten.load(std::memory_order_relaxed) & (c_nHistoryFrames - 1));
+    unsigned nFirstRun = nFrames < c_nHistoryFrames - nStart ? nFrames : c_nHistoryFrames - nStart;
+    for (unsigned i = 0; i < nFirstRun; i++)
+        pflHistory[nStart + i] = static_cast<float>(pdblSamples[i]);
+    for (unsigned i = nFirstRun; i < nFrames; i++)
+        pflHistory[i - nFirstRun] = static_cast<float>(pdblSamples[i]);
 }
 
 void CSpectrumAnalyzer::SetSettings(const CSettings& settings)
@@ -87,8 +90,10 @@ bool CSpectrumAnalyzer::CopyLatest(unsigned nChannel, unsigned nSize)
         if (nEnd < nSize)
             return false;
         uint64_t nStart = nEnd - nSize;
-        for (unsigned i = 0; i < nSize; i++)
-            m_rgInput[i] = pflHistory[(nStart + i) & (c_nHistoryFrames - 1)] * m_rgWindow[i];
+        for (unsigned i = 0; i < nSize; i++) {
+            float fl = pflHistory[(nStart + i) & (c_nHistoryFrames - 1)];
+            m_rgInput[i] = std::isfinite(fl) ? fl * m_rgWindow[i] : 0.0;
+        }
         // The ring holds twice the longest FFT: unless the writer has gone
         // round by more than the slack meanwhile, the copy is intact.
         if (m_nWritten.load(std::memory_order_acquire) - nEnd <= c_nHistoryFrames - nSize)
