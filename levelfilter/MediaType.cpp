@@ -97,15 +97,6 @@ HRESULT CopyMediaType(AM_MEDIA_TYPE* pmtTarget, const AM_MEDIA_TYPE* pmtSource)
     return S_OK;
 }
 
-void FreeMediaType(AM_MEDIA_TYPE* pmt)
-{
-    if (pmt->pbFormat)
-        CoTaskMemFree(pmt->pbFormat);
-    if (pmt->pUnk)
-        pmt->pUnk->Release();
-    memset(pmt, 0, sizeof(*pmt));
-}
-
 void DeleteMediaType(AM_MEDIA_TYPE* pmt)
 {
     if (!pmt)

@@ -11,8 +11,6 @@ bool ParseAudioType(const AM_MEDIA_TYPE* pmt, quelmar::StreamFormat* pFormat);
 
 // Deep copy (format block with CoTaskMemAlloc, object reference counted).
 HRESULT CopyMediaType(AM_MEDIA_TYPE* pmtTarget, const AM_MEDIA_TYPE* pmtSource);
-// Frees the format block and the object reference and zeroes the type.
-void FreeMediaType(AM_MEDIA_TYPE* pmt);
 // Frees a type made by CoTaskMemAlloc and the type itself.
 void DeleteMediaType(AM_MEDIA_TYPE* pmt);
 // Same major type, subtype, format type and format block.

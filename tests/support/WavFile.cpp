@@ -18,6 +18,15 @@ std::string TestFilePath(const std::string& strName)
     return std::string(szFolder) + strName;
 }
 
+std::string MediaPath(const std::string& strName)
+{
+    std::string strPath = std::string("Z:") + QUELMAR_TEST_MEDIA + "/" + strName;
+    for (char& ch : strPath)
+        if (ch == '/')
+            ch = '\\';
+    return strPath;
+}
+
 namespace {
 
 void PutSample(std::vector<uint8_t>& rgData, const CWavFormat& format, double dbl)

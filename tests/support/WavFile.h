@@ -18,6 +18,9 @@ struct CWavFormat {
 // created on first use.
 std::string TestFilePath(const std::string& strName);
 
+// A file made by the build's media script, as a Windows path (drive Z:).
+std::string MediaPath(const std::string& strName);
+
 // Writes rgChannels (one vector of samples in [-1, 1] per channel, all of the
 // same length) as a WAV file of the given format. False when it cannot.
 bool WriteWav(const std::string& strPath, const CWavFormat& format, const std::vector<std::vector<double>>& rgChannels);
