@@ -6,8 +6,7 @@
 #include <functional>
 #include <fstream>
 
-#include "FakeGraph.h"
-#include "FakeQuelmar.h"
+#include "FakeTopology.h"
 #include "TraceCapture.h"
 #include "WavFile.h"
 #include "../graph/Graph.h"
@@ -29,23 +28,8 @@ public:
 
 // ---- Forced paths: the fakes stand in for the graph manager and the filter
 
-// The fake topology: a source whose output feeds a renderer with one input;
-// Render connects the freed pin through the level filter to the renderer.
-class FakeGraph : public testing::Test {
+class FakeGraph : public testing::Test, public CFakeTopology {
 public:
-    FakeGraph()
-    {
-        m_pSourceOut = m_source.AddPin(PINDIR_OUTPUT);
-        m_pRendererIn = m_renderer.AddPin(PINDIR_INPUT);
-        CFakePin::Join(m_pSourceOut, m_pRendererIn);
-        m_graph.m_rgFilters = {&m_source, &m_renderer};
-        m_graph.m_fnRender = [this](IPin* pPin) {
-            if (pPin == m_pSourceOut) {
-                CFakePin::Join(m_pSourceOut, m_quelmar.m_pIn);
-                CFakePin::Join(m_quelmar.m_pOut, m_pRendererIn);
-            }
-        };
-    }
     ~FakeGraph() override
     {
         m_cgraph.Reset();
@@ -55,14 +39,6 @@ public:
     }
     HRESULT Build(LPCSTR pszName = "file.wav") { return m_cgraph.BuildGraph(pszName, m_window.m_hWnd, c_uNotifyMessage); }
 
-    CFakeGraph m_graph;
-    CFakeQuelmar m_quelmar;
-    CFakeFilter m_source{L"source"};
-    CFakeFilter m_renderer{L"renderer"};
-    CFakePin* m_pSourceOut;
-    CFakePin* m_pRendererIn;
-    std::unique_ptr<CRegisteredFake> m_spGraphFactory{new CRegisteredFake(CLSID_FilterGraph, static_cast<IGraphBuilder*>(&m_graph))};
-    std::unique_ptr<CRegisteredFake> m_spQuelmarFactory{new CRegisteredFake(CLSID_Quelmar, static_cast<IBaseFilter*>(&m_quelmar))};
     CNotifyWindow m_window;
     CTraceCapture m_trace;
     CGraph m_cgraph;
@@ -128,19 +104,15 @@ struct CStepFailure {
 
 class FakeGraphStep : public FakeGraph, public testing::WithParamInterface<CStepFailure> {
 public:
-    // The old registration goes first: a class id takes one registration.
-    void FailGraphCreation() { m_spGraphFactory.reset(); m_spGraphFactory.reset(new CRegisteredFake(CLSID_FilterGraph, static_cast<IGraphBuilder*>(&m_graph), E_OUTOFMEMORY)); }
-    void FailFilterCreation() { m_spQuelmarFactory.reset(); m_spQuelmarFactory.reset(new CRegisteredFake(CLSID_Quelmar, static_cast<IBaseFilter*>(&m_quelmar), REGDB_E_CLASSNOTREG)); }
     void RemoveRenderer() { m_graph.m_rgFilters = {&m_source}; }
     void RenderLeavesOutputFree()
     {
         m_graph.m_fnRender = [this](IPin*) { CFakePin::Join(m_pSourceOut, m_quelmar.m_pIn); };
     }
-    int FiltersCreated() const { return m_spQuelmarFactory->m_nCreated; }
 };
 
 const CStepFailure g_rgStepFailures[] = {
-    {"GraphManagerNotCreated", [](FakeGraph* p) { static_cast<FakeGraphStep*>(p)->FailGraphCreation(); }, E_OUTOFMEMORY,
+    {"GraphManagerNotCreated", [](FakeGraph* p) { p->FailGraphCreation(E_OUTOFMEMORY); }, E_OUTOFMEMORY,
      "CGraph::BuildGraph(): m_spGraph.CoCreateInstance() FAILED\n", true},
     {"RenderFileFails", [](FakeGraph* p) { static_cast<FakeGraphStep*>(p)->m_graph.m_hrRenderFile = VFW_E_UNSUPPORTED_STREAM; },
      VFW_E_UNSUPPORTED_STREAM, nullptr, false},
@@ -157,7 +129,7 @@ const CStepFailure g_rgStepFailures[] = {
          static_cast<FakeGraphStep*>(p)->m_graph.m_hrEnumFiltersAtEnd = VFW_E_ENUM_OUT_OF_SYNC;
      },
      VFW_E_ENUM_OUT_OF_SYNC, nullptr, false},
-    {"LevelFilterNotRegistered", [](FakeGraph* p) { static_cast<FakeGraphStep*>(p)->FailFilterCreation(); },
+    {"LevelFilterNotRegistered", [](FakeGraph* p) { p->FailFilterCreation(REGDB_E_CLASSNOTREG); },
      REGDB_E_CLASSNOTREG, "CGraph::BuildGraph(): CoCreateInstance( Quelmar ) FAILED\n", false},
     {"AddFilterFails", [](FakeGraph* p) { static_cast<FakeGraphStep*>(p)->m_graph.m_hrAddFilter = E_OUTOFMEMORY; },
      E_OUTOFMEMORY, "CGraph::BuildGraph(): m_spGraph->AddFilter( Quelmar ) FAILED\n", false},

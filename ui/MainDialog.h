@@ -33,6 +33,10 @@ class CMainDialog : public CDialogImpl<CMainDialog> {
 public:
     enum { IDD = IDD_MAIN };
 
+    // A time in 100 ns units as seconds with seven decimals ("1.5000000");
+    // at most 21 characters and a terminator. Null for a null buffer.
+    static LPSTR FormatTime(LPSTR psz, LONGLONG llTime);
+
     CMainDialog();
     CMainDialog(const CMainDialog&) = delete;
     CMainDialog& operator=(const CMainDialog&) = delete;
@@ -85,6 +89,18 @@ private:
     LRESULT OnStop(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
     LRESULT OnClose(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
     LRESULT OnSpectrumEnable(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+
+    bool ChooseFile(LPSTR pszFile);
+    void SetCaption();
+    void ReadSpectrumSettings();
+    void UpdatePosition();
+    void UpdateLevel();
+    void UpdateChannelControls();
+    int TrackbarValue(int nID, int nOffset, int nMin, int nMax);
+    int SelectedBandsPerOctave();
+    void AdviseTrigger(int nPosition);
+    void ResetTrigger();
+    void PollTrigger();
 
     void EnableGraphControls(BOOL bEnable);
     void EnableSpectrumControls(BOOL bEnable);

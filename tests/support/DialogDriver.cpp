@@ -16,7 +16,8 @@ BOOL CALLBACK FindVisibleDialog(HWND hWnd, LPARAM lParam)
 
 }  // namespace
 
-CDialogDriver::CDialogDriver() : m_hEnded(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+CDialogDriver::CDialogDriver(std::function<void()> fnSetUp, std::function<void()> fnTearDown)
+    : m_fnSetUp(std::move(fnSetUp)), m_fnTearDown(std::move(fnTearDown)), m_hEnded(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     HANDLE hStarted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_thread = std::thread([this, hStarted] {
@@ -46,10 +47,14 @@ CDialogDriver::~CDialogDriver()
 void CDialogDriver::RunDialog()
 {
     CoInitialize(nullptr);
+    if (m_fnSetUp)
+        m_fnSetUp();
     {
         CMainDialog dlg;
         m_nResult = dlg.DoModal(nullptr, 0);
     }
+    if (m_fnTearDown)
+        m_fnTearDown();
     CoUninitialize();
     SetEvent(m_hEnded);
 }

@@ -4,13 +4,16 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 
 class CDialogDriver {
 public:
-    // Starts the dialog and waits until it is shown.
-    CDialogDriver();
+    // Starts the dialog and waits until it is shown. fnSetUp runs on the UI
+    // thread before the dialog opens (fakes registered there are that
+    // apartment's), fnTearDown there after it has closed.
+    explicit CDialogDriver(std::function<void()> fnSetUp = {}, std::function<void()> fnTearDown = {});
     // Closes the dialog if it is still open and waits for its thread.
     ~CDialogDriver();
     CDialogDriver(const CDialogDriver&) = delete;
@@ -35,6 +38,7 @@ public:
 private:
     void RunDialog();
 
+    std::function<void()> m_fnSetUp, m_fnTearDown;
     std::thread m_thread;
     DWORD m_dwThreadId = 0;
     HWND m_hWndDialog = nullptr;

@@ -1,0 +1,519 @@
+// The dialog at work, driven as a user would through its windows: building,
+// choosing a file, playing, pausing, stopping, seeking, the end of the
+// stream, channels, gain, auto gain and the level trigger; with the real
+// level filter and real files, and with the recording filter for the exact
+// values sent.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "DialogDriver.h"
+#include "FakeTopology.h"
+#include "MessageBoxProbe.h"
+#include "WavFile.h"
+#include "WindowText.h"
+#include "../ui/resource.h"
+
+namespace {
+
+std::string SystemText(HRESULT hr)
+{
+    char sz[1024] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(hr),
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), sz, sizeof(sz) - 1, nullptr);
+    return sz;
+}
+
+std::string LoudStereoWav(double dblSeconds, const char* pszName = "loud.wav")
+{
+    std::string strPath = TestFilePath(pszName);
+    WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 2, 44100, false}, Sines({-3.0, -20.0}, 1000.0, 44100, dblSeconds));
+    return strPath;
+}
+
+// The user types a path into the file edit and presses "Build graph".
+void BuildFor(CDialogDriver& dialog, const std::string& strPath)
+{
+    SendMessageA(dialog.Item(IDC_FILE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(strPath.c_str()));
+    dialog.PostCommand(IDC_BUILD_GRAPH);
+    dialog.Sync();
+}
+
+void Scroll(CDialogDriver& dialog, int nID, WORD wCode, int nPos)
+{
+    dialog.Send(nID, TBM_SETPOS, TRUE, nPos);
+    SendMessageA(dialog.Dialog(), WM_HSCROLL, MAKEWPARAM(wCode, nPos), reinterpret_cast<LPARAM>(dialog.Item(nID)));
+}
+
+std::vector<std::string> ChannelEntries(const CDialogDriver& dialog)
+{
+    std::vector<std::string> rgEntries;
+    for (LRESULT i = 0, n = dialog.Send(IDC_CHANNEL, CB_GETCOUNT); i < n; i++) {
+        char sz[16] = {};
+        dialog.Send(IDC_CHANNEL, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(sz));
+        rgEntries.push_back(sz);
+    }
+    return rgEntries;
+}
+
+// Reads the box that is open, checks its caption, presses OK.
+CMessageBoxInfo CloseMessageBox(CDialogDriver& dialog)
+{
+    CMessageBoxInfo info;
+    EXPECT_TRUE(FindMessageBox(dialog.ThreadId(), dialog.Dialog(), 10000, &info));
+    EXPECT_EQ("Quelmar Test", info.strCaption);
+    PressMessageBoxButton(info, IDOK);
+    dialog.Sync();
+    return info;
+}
+
+bool NoMessageBox(CDialogDriver& dialog)
+{
+    CMessageBoxInfo info;
+    return !FindMessageBox(dialog.ThreadId(), dialog.Dialog(), 0, &info);
+}
+
+// ---- With the real level filter -------------------------------------------
+
+TEST(MainDialogReal, BuildShowsTheFilterThePositionAndTheChannels)
+{
+    CDialogDriver dialog;
+    BuildFor(dialog, LoudStereoWav(1.0));
+    EXPECT_EQ(0u, GetText(dialog.Dialog()).find("Test for Quelmar [R64 v.1.0.0 ")) << GetText(dialog.Dialog());
+    EXPECT_EQ("0.0000000 : 1.0000000", dialog.Text(IDC_POSITION_TEXT));
+    for (int nID : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_CHANNEL, IDC_GAIN, IDC_LEVEL, IDC_ADVICE, IDC_SPECTRUM})
+        EXPECT_TRUE(IsWindowEnabled(dialog.Item(nID))) << nID;
+    EXPECT_EQ(40, dialog.Send(IDC_GAIN, TBM_GETPOS));
+    EXPECT_EQ((std::vector<std::string>{"1", "2"}), ChannelEntries(dialog));
+    EXPECT_EQ(0, dialog.Send(IDC_CHANNEL, CB_GETCURSEL));
+    EXPECT_EQ(BST_CHECKED, dialog.Send(IDC_SPECTRUM, BM_GETCHECK));  // the filter's default: 3 bands per octave
+    EXPECT_TRUE(IsWindowEnabled(dialog.Item(IDC_FFT_ORDER)));
+    EXPECT_TRUE(NoMessageBox(dialog));
+}
+
+TEST(MainDialogReal, EmptyPathIsRefusedAndDisablesTheControlsOfAHeldGraph)
+{
+    CDialogDriver dialog;
+    BuildFor(dialog, LoudStereoWav(1.0));
+    std::string strCaption = GetText(dialog.Dialog());
+    BuildFor(dialog, "");
+    CMessageBoxInfo info = CloseMessageBox(dialog);
+    EXPECT_EQ("File not selected\n" + SystemText(E_INVALIDARG) + "\nError 0x80070057", info.strText);
+    EXPECT_NE(nullptr, info.hIcon);
+    EXPECT_FALSE(IsWindowEnabled(dialog.Item(IDC_PLAY)));
+    EXPECT_FALSE(IsWindowEnabled(dialog.Item(IDC_POSITION)));
+    EXPECT_EQ(strCaption, GetText(dialog.Dialog()));
+}
+
+TEST(MainDialogReal, MissingFileShowsItsStatusAndKeepsTheCaption)
+{
+    CDialogDriver dialog;
+    BuildFor(dialog, TestFilePath("not here.wav"));
+    CMessageBoxInfo info = CloseMessageBox(dialog);
+    EXPECT_EQ(0u, info.strText.find("Can't build graph\n"));
+    EXPECT_NE(std::string::npos, info.strText.find("\nError 0x800700"));  // a Win32 "not found" status
+    EXPECT_EQ("QuelmarTest", GetText(dialog.Dialog()));
+    EXPECT_FALSE(IsWindowEnabled(dialog.Item(IDC_PLAY)));
+}
+
+// The open-file dialog as the user meets it: type a name, press Open.
+class MainDialogChooseFile : public testing::Test {
+protected:
+    CMessageBoxInfo OpenFileDialog()
+    {
+        m_dialog.PostCommand(IDC_LOAD);
+        CMessageBoxInfo info;
+        EXPECT_TRUE(FindMessageBox(m_dialog.ThreadId(), m_dialog.Dialog(), 10000, &info));
+        EXPECT_EQ("Select test file", info.strCaption);
+        return info;
+    }
+    static HWND FileNameEdit(HWND hWndFileDialog)
+    {
+        HWND hWndCombo = GetDlgItem(hWndFileDialog, 0x47C);
+        HWND hWndEdit = FindWindowExA(hWndCombo, nullptr, "Edit", nullptr);
+        if (!hWndEdit)
+            hWndEdit = FindWindowExA(FindWindowExA(hWndCombo, nullptr, "ComboBox", nullptr), nullptr, "Edit", nullptr);
+        return hWndEdit;
+    }
+
+    CDialogDriver m_dialog;
+};
+
+TEST_F(MainDialogChooseFile, OpenFillsTheEdit)
+{
+    std::string strPath = LoudStereoWav(0.2, "chosen.wav");
+    CMessageBoxInfo info = OpenFileDialog();
+    HWND hWndEdit = FileNameEdit(info.hWnd);
+    ASSERT_NE(nullptr, hWndEdit);
+    SendMessageA(hWndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(strPath.c_str()));
+    PostMessageA(GetDlgItem(info.hWnd, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(info.hWnd); }, 10000));
+    m_dialog.Sync();
+    EXPECT_STRCASEEQ(strPath.c_str(), m_dialog.Text(IDC_FILE).c_str());
+}
+
+TEST_F(MainDialogChooseFile, CancelChangesNothing)
+{
+    std::string strBefore = m_dialog.Text(IDC_FILE);
+    CMessageBoxInfo info = OpenFileDialog();
+    SendMessageA(FileNameEdit(info.hWnd), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("other.wav"));
+    PostMessageA(GetDlgItem(info.hWnd, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(info.hWnd); }, 10000));
+    m_dialog.Sync();
+    EXPECT_EQ(strBefore, m_dialog.Text(IDC_FILE));
+}
+
+class MainDialogPlaying : public testing::Test {
+protected:
+    void SetUp() override { BuildFor(m_dialog, LoudStereoWav(1.5)); }
+    int LevelBar() { return static_cast<int>(m_dialog.Send(IDC_LEVEL, PBM_GETPOS)); }
+
+    CDialogDriver m_dialog;
+};
+
+TEST_F(MainDialogPlaying, PlaysToTheEndShowsTheEndOnceAndPlaysAgain)
+{
+    m_dialog.PostCommand(IDC_PLAY);
+    EXPECT_TRUE(WaitUntil([&] { return LevelBar() > 30; }, 2000)) << LevelBar();  // -3 dB shows as 37
+    EXPECT_TRUE(WaitUntil([&] { return m_dialog.Text(IDC_POSITION_TEXT).rfind("0.0000000", 0) != 0; }, 2000));
+    CMessageBoxInfo info;
+    ASSERT_TRUE(FindMessageBox(m_dialog.ThreadId(), m_dialog.Dialog(), 10000, &info));
+    EXPECT_EQ("The end", info.strText);
+    EXPECT_EQ(nullptr, info.hIcon);
+    EXPECT_EQ(std::vector<int>{IDOK}, info.rgButtonIds);
+    PressMessageBoxButton(info, IDOK);
+    m_dialog.Sync();
+    Sleep(300);
+    EXPECT_TRUE(NoMessageBox(m_dialog));  // once only
+    EXPECT_EQ("0.0000000 : 1.5000000", m_dialog.Text(IDC_POSITION_TEXT));
+    m_dialog.PostCommand(IDC_PLAY);
+    EXPECT_TRUE(WaitUntil([&] { return m_dialog.Text(IDC_POSITION_TEXT).rfind("0.0000000", 0) != 0; }, 2000));
+    m_dialog.PostCommand(IDC_STOP);
+    m_dialog.Sync();
+}
+
+TEST_F(MainDialogPlaying, PauseFreezesAndStopRewinds)
+{
+    m_dialog.PostCommand(IDC_PLAY);
+    ASSERT_TRUE(WaitUntil([&] { return LevelBar() > 30; }, 2000));
+    Sleep(300);
+    m_dialog.PostCommand(IDC_PAUSE);
+    m_dialog.Sync();
+    Sleep(300);  // the position timer catches up with the pause
+    std::string strPaused = m_dialog.Text(IDC_POSITION_TEXT);
+    m_dialog.Send(IDC_LEVEL, PBM_SETPOS, 5);  // a frozen bar keeps whatever it shows
+    Sleep(400);
+    EXPECT_EQ(5, LevelBar());
+    EXPECT_EQ(strPaused, m_dialog.Text(IDC_POSITION_TEXT));
+    EXPECT_NE(0u, strPaused.find("0.0000000"));
+    m_dialog.PostCommand(IDC_STOP);
+    m_dialog.Sync();
+    EXPECT_EQ("0.0000000 : 1.5000000", m_dialog.Text(IDC_POSITION_TEXT));
+    EXPECT_EQ(5, LevelBar());  // Stop leaves the bar
+}
+
+TEST_F(MainDialogPlaying, PositionTrackbarSeeksAndMovesTheMarkNotTheThumb)
+{
+    m_dialog.PostCommand(IDC_PAUSE);
+    m_dialog.Sync();
+    Sleep(200);
+    for (WORD wCode : {static_cast<WORD>(TB_THUMBTRACK), static_cast<WORD>(TB_THUMBPOSITION)}) {
+        SendMessageA(m_dialog.Dialog(), WM_HSCROLL, MAKEWPARAM(wCode, 500),
+                     reinterpret_cast<LPARAM>(m_dialog.Item(IDC_POSITION)));
+        EXPECT_EQ("0.7500000 : 1.5000000", m_dialog.Text(IDC_POSITION_TEXT)) << wCode;
+        EXPECT_EQ(500, m_dialog.Send(IDC_POSITION, TBM_GETSELEND));
+        EXPECT_EQ(0, m_dialog.Send(IDC_POSITION, TBM_GETPOS));  // the program never moves the thumb
+    }
+    Scroll(m_dialog, IDC_POSITION, TB_PAGEDOWN, 200);  // a page key: the position comes from the trackbar
+    EXPECT_EQ("0.3000000 : 1.5000000", m_dialog.Text(IDC_POSITION_TEXT));
+    m_dialog.PostCommand(IDC_STOP);
+    m_dialog.Sync();
+}
+
+TEST_F(MainDialogPlaying, TriggerShowsTheIndicatorForALoudToneAndHidesAboveIt)
+{
+    SendMessageA(m_dialog.Item(IDC_MIN_DURATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("0"));
+    Scroll(m_dialog, IDC_TRIGGER_THRESHOLD, TB_THUMBPOSITION, 20);  // -40 dB, "Before", "Above"
+    m_dialog.Send(IDC_ADVICE, BM_CLICK);
+    m_dialog.PostCommand(IDC_PLAY);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(m_dialog.Item(IDC_INDICATOR)) != FALSE; }, 2000));
+    Scroll(m_dialog, IDC_TRIGGER_THRESHOLD, TB_THUMBPOSITION, 60);  // 0 dB: a -3 dB tone stays below
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_dialog.Item(IDC_INDICATOR)); }, 2000));
+    Sleep(300);
+    EXPECT_FALSE(IsWindowVisible(m_dialog.Item(IDC_INDICATOR)));
+    m_dialog.PostCommand(IDC_STOP);
+    m_dialog.Sync();
+}
+
+TEST_F(MainDialogPlaying, ClosingWhilePlayingShowsNothing)
+{
+    m_dialog.PostCommand(IDC_PLAY);
+    ASSERT_TRUE(WaitUntil([&] { return LevelBar() > 30; }, 2000));
+    m_dialog.PostCommand(IDCANCEL);
+    EXPECT_EQ(IDCANCEL, m_dialog.WaitForEnd());
+}
+
+TEST(MainDialogReal, PlayWithoutAGraphSaysSo)
+{
+    CDialogDriver dialog;
+    EnableWindow(dialog.Item(IDC_PLAY), TRUE);  // as if the button were reachable
+    dialog.PostCommand(IDC_PLAY);
+    CMessageBoxInfo info = CloseMessageBox(dialog);
+    EXPECT_EQ("Graph not exist\n" + SystemText(E_FAIL) + "\nError 0x80004005", info.strText);
+    dialog.PostCommand(IDC_STOP);  // Stop without a graph: nothing at all
+    dialog.Sync();
+    EXPECT_TRUE(NoMessageBox(dialog));
+}
+
+TEST(MainDialogReal, RebuildingAndClosingDisarmTheTriggerAndLeakNoHandles)
+{
+    std::string strPath = LoudStereoWav(0.3);
+    DWORD dwBefore = 0, dwAfter = 0;
+    {
+        CDialogDriver dialog;
+        BuildFor(dialog, strPath);
+        GetProcessHandleCount(GetCurrentProcess(), &dwBefore);
+        for (int i = 0; i < 100; i++) {
+            dialog.Send(IDC_ADVICE, BM_SETCHECK, BST_CHECKED);
+            dialog.PostCommand(IDC_ADVICE);
+            dialog.PostCommand(IDC_PLAY);
+            dialog.PostCommand(IDC_STOP);
+            BuildFor(dialog, strPath);
+        }
+        GetProcessHandleCount(GetCurrentProcess(), &dwAfter);
+    }
+    EXPECT_LE(dwAfter, dwBefore + 5) << "handles grew from " << dwBefore << " to " << dwAfter;
+}
+
+// ---- With the recording level filter ---------------------------------------
+
+// The dialog over a fake graph manager and the recording filter, both
+// registered on the dialog's own thread.
+class MainDialogFake : public testing::Test {
+protected:
+    MainDialogFake()
+        : m_dialog([this] { m_spTopology.reset(new CFakeTopology); }, [this] { m_spTopology.reset(); })
+    {
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, m_spTopology.get());
+        BuildFor(m_dialog, "fake.wav");
+        ASSERT_EQ(0u, GetText(m_dialog.Dialog()).find("Test for Quelmar [R64 v.2.5 Dec 10 2026]"));
+        Calls().clear();
+    }
+    std::vector<std::string>& Calls() { return m_spTopology->m_quelmar.m_rgCalls; }
+    CFakeQuelmar& Filter() { return m_spTopology->m_quelmar; }
+    // The calls of one kind made since the last Clear.
+    std::vector<std::string> CallsOf(const std::string& strPrefix)
+    {
+        m_dialog.Sync();
+        std::vector<std::string> rgCalls;
+        for (const std::string& strCall : Calls())
+            if (strCall.rfind(strPrefix, 0) == 0)
+                rgCalls.push_back(strCall);
+        return rgCalls;
+    }
+    // Fires the channel list's change so the dialog reads the filter back.
+    void ReadBack()
+    {
+        m_dialog.PostCommand(IDC_CHANNEL, CBN_SELCHANGE);
+        m_dialog.Sync();
+    }
+
+    std::unique_ptr<CFakeTopology> m_spTopology;
+    CDialogDriver m_dialog;
+};
+
+struct CGainCase {
+    int nPosition;
+    bool bAll;
+    const char* pszExpected;
+};
+
+TEST_F(MainDialogFake, GainTrackbarSendsPositionMinus40)
+{
+    const CGainCase rgCases[] = {{50, false, "SetGain(0,10,100)"},
+                                 {0, false, "SetGain(0,-40,100)"},
+                                 {80, false, "SetGain(0,40,100)"},
+                                 {50, true, "SetGain(4294967295,10,100)"}};
+    for (const CGainCase& c : rgCases) {
+        m_dialog.Send(IDC_GAIN_ALL, BM_SETCHECK, c.bAll ? BST_CHECKED : BST_UNCHECKED);
+        Calls().clear();
+        Scroll(m_dialog, IDC_GAIN, TB_THUMBTRACK, c.nPosition);
+        EXPECT_EQ(std::vector<std::string>{c.pszExpected}, CallsOf("SetGain")) << c.nPosition;
+    }
+}
+
+struct CReadBackCase {
+    double dblGain, dblThreshold, dblAutoGain;
+    int nGainPos, nThresholdPos, nAutoGainPos;
+};
+
+TEST_F(MainDialogFake, ValuesReadBackBecomePositions)
+{
+    const CReadBackCase rgCases[] = {
+        {3.4, -7.4, -7.6, 43, 13, 12},
+        {-2.6, -20.6, 3.0, 37, 0, 20},  // 23 asked for; the trackbar holds 20
+        {40.0, 0.0, -20.0, 80, 20, 0},
+    };
+    for (const CReadBackCase& c : rgCases) {
+        Filter().m_dblGain = c.dblGain;
+        Filter().m_dblAutoThreshold = c.dblThreshold;
+        Filter().m_dblAutoGain = c.dblAutoGain;
+        ReadBack();
+        EXPECT_EQ(c.nGainPos, m_dialog.Send(IDC_GAIN, TBM_GETPOS)) << c.dblGain;
+        EXPECT_EQ(c.nThresholdPos, m_dialog.Send(IDC_AG_THRESHOLD, TBM_GETPOS)) << c.dblThreshold;
+        EXPECT_EQ(c.nAutoGainPos, m_dialog.Send(IDC_AG_GAIN, TBM_GETPOS)) << c.dblAutoGain;
+    }
+    Filter().m_hrResult = E_FAIL;  // unreadable: 0 dB on all three
+    ReadBack();
+    EXPECT_EQ(40, m_dialog.Send(IDC_GAIN, TBM_GETPOS));
+    EXPECT_EQ(20, m_dialog.Send(IDC_AG_THRESHOLD, TBM_GETPOS));
+    EXPECT_EQ(20, m_dialog.Send(IDC_AG_GAIN, TBM_GETPOS));
+}
+
+TEST_F(MainDialogFake, AutoGainTrackbarsSendThePair)
+{
+    m_dialog.Send(IDC_AG_THRESHOLD, TBM_SETPOS, TRUE, 15);
+    m_dialog.Send(IDC_AG_GAIN, TBM_SETPOS, TRUE, 10);
+    Scroll(m_dialog, IDC_AG_THRESHOLD, TB_THUMBTRACK, 12);
+    Scroll(m_dialog, IDC_AG_GAIN, TB_THUMBTRACK, 20);
+    m_dialog.Send(IDC_GAIN_ALL, BM_SETCHECK, BST_CHECKED);
+    Scroll(m_dialog, IDC_AG_GAIN, TB_ENDTRACK, 5);
+    EXPECT_EQ((std::vector<std::string>{"SetAutoGain(0,-8,-10)", "SetAutoGain(0,-8,0)", "SetAutoGain(4294967295,-8,-15)"}),
+              CallsOf("SetAutoGain"));
+}
+
+TEST_F(MainDialogFake, GainForAllSendsGainThenAutoGain)
+{
+    m_dialog.Send(IDC_GAIN, TBM_SETPOS, TRUE, 50);
+    m_dialog.Send(IDC_AG_THRESHOLD, TBM_SETPOS, TRUE, 15);
+    m_dialog.Send(IDC_AG_GAIN, TBM_SETPOS, TRUE, 10);
+    m_dialog.Send(IDC_GAIN_ALL, BM_CLICK);
+    EXPECT_EQ((std::vector<std::string>{"SetGain(4294967295,10,100)", "SetAutoGain(4294967295,-5,-10)"}), CallsOf("Set"));
+    Calls().clear();
+    m_dialog.Send(IDC_GAIN_ALL, BM_CLICK);  // unchecking restores nothing
+    EXPECT_TRUE(CallsOf("Set").empty());
+}
+
+TEST_F(MainDialogFake, ChannelListHoldsAtMost32)
+{
+    Filter().m_nChannels = 12;
+    ReadBack();
+    std::vector<std::string> rgEntries = ChannelEntries(m_dialog);
+    ASSERT_EQ(12u, rgEntries.size());
+    EXPECT_EQ("1", rgEntries[0]);
+    EXPECT_EQ("10", rgEntries[9]);
+    m_dialog.Send(IDC_CHANNEL, CB_SETCURSEL, 9);
+    ReadBack();
+    Calls().clear();
+    Scroll(m_dialog, IDC_GAIN, TB_THUMBTRACK, 41);
+    EXPECT_EQ(std::vector<std::string>{"SetGain(9,1,100)"}, CallsOf("SetGain"));  // entry 9 is channel 9
+    Filter().m_nChannels = 40;
+    ReadBack();
+    EXPECT_EQ(32u, ChannelEntries(m_dialog).size());
+    Filter().m_nChannels = 2;
+    ReadBack();  // channel 9 no longer exists: back to 0
+    EXPECT_EQ(0, m_dialog.Send(IDC_CHANNEL, CB_GETCURSEL));
+}
+
+TEST_F(MainDialogFake, LevelBarShowsTheTruncatedLevelPlus40)
+{
+    m_spTopology->m_graph.m_eState = State_Running;
+    m_dialog.PostCommand(IDC_PLAY);
+    const std::pair<double, int> rgCases[] = {{-40.9, 0}, {-40.0, 0}, {-39.9, 1}, {-0.5, 40}, {3.2, 40}, {-20.0, 20}};
+    for (const auto& c : rgCases) {
+        Filter().m_dblLevel = c.first;
+        m_dialog.Send(IDC_LEVEL, PBM_SETPOS, 77);
+        EXPECT_TRUE(WaitUntil([&] { return m_dialog.Send(IDC_LEVEL, PBM_GETPOS) == c.second; }, 1000)) << c.first;
+    }
+}
+
+TEST_F(MainDialogFake, AdviceArmsWithTheSettingsShown)
+{
+    Filter().m_nChannels = 2;
+    m_dialog.Send(IDC_CHANNEL, CB_SETCURSEL, 1);
+    ReadBack();
+    m_dialog.Send(IDC_TRIGGER_POSITION, CB_SETCURSEL, 1);  // "After"
+    m_dialog.Send(IDC_TRIGGER_TYPE, CB_SETCURSEL, 1);      // "Below"
+    m_dialog.Send(IDC_TRIGGER_THRESHOLD, TBM_SETPOS, TRUE, 40);
+    SendMessageA(m_dialog.Item(IDC_MIN_DURATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("250"));
+    Calls().clear();
+    m_dialog.Send(IDC_ADVICE, BM_CLICK);
+    EXPECT_EQ(std::vector<std::string>{"AdviseEvent(0,1,-20,250,0,event)"}, CallsOf("AdviseEvent"));
+    // Each drag notification re-arms: the old registration goes first.
+    Calls().clear();
+    Scroll(m_dialog, IDC_TRIGGER_THRESHOLD, TB_THUMBTRACK, 60);
+    Scroll(m_dialog, IDC_TRIGGER_THRESHOLD, TB_THUMBTRACK, 0);
+    EXPECT_EQ((std::vector<std::string>{"Unadvise(7)", "AdviseEvent(0,1,0,250,0,event)", "Unadvise(8)",
+                                        "AdviseEvent(0,1,-60,250,0,event)"}),
+              CallsOf(""));
+    // Not a number: nothing changes, the registration stays.
+    Calls().clear();
+    SendMessageA(m_dialog.Item(IDC_MIN_DURATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    EXPECT_TRUE(CallsOf("").empty());
+    // Unchecking disarms.
+    m_dialog.Send(IDC_ADVICE, BM_CLICK);
+    EXPECT_EQ(std::vector<std::string>{"Unadvise(9)"}, CallsOf(""));
+}
+
+TEST_F(MainDialogFake, ChangingTheModeResetsTheTriggerControls)
+{
+    SendMessageA(m_dialog.Item(IDC_MIN_DURATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("5"));
+    m_dialog.Send(IDC_ADVICE, BM_CLICK);
+    m_dialog.Send(IDC_TRIGGER_THRESHOLD, TBM_SETPOS, TRUE, 30);
+    Calls().clear();
+    m_dialog.Send(IDC_TRIGGER_TYPE, CB_SETCURSEL, 1);
+    m_dialog.PostCommand(IDC_TRIGGER_TYPE, CBN_SELCHANGE);
+    m_dialog.Sync();
+    EXPECT_EQ(BST_UNCHECKED, m_dialog.Send(IDC_ADVICE, BM_GETCHECK));
+    EXPECT_EQ("0", m_dialog.Text(IDC_MIN_DURATION));
+    EXPECT_EQ(60, m_dialog.Send(IDC_TRIGGER_THRESHOLD, TBM_GETPOS));
+    EXPECT_FALSE(IsWindowVisible(m_dialog.Item(IDC_INDICATOR)));
+    EXPECT_TRUE(CallsOf("").empty());  // the filter keeps the old registration until the next arming
+}
+
+TEST_F(MainDialogFake, FailedAdviseLeavesNothingArmed)
+{
+    SendMessageA(m_dialog.Item(IDC_MIN_DURATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("0"));
+    Filter().m_hrResult = E_INVALIDARG;
+    m_dialog.Send(IDC_ADVICE, BM_CLICK);
+    EXPECT_EQ(BST_CHECKED, m_dialog.Send(IDC_ADVICE, BM_GETCHECK));
+    EXPECT_EQ(1u, CallsOf("AdviseEvent").size());
+    Filter().m_hrResult = S_OK;
+    Calls().clear();
+    m_dialog.Send(IDC_ADVICE, BM_CLICK);  // unchecking: nothing was armed, nothing to withdraw
+    EXPECT_TRUE(CallsOf("Unadvise").empty());
+}
+
+TEST_F(MainDialogFake, FiveHundredRearmsLeaveTheHandleCountAlone)
+{
+    SendMessageA(m_dialog.Item(IDC_MIN_DURATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("0"));
+    m_dialog.Send(IDC_ADVICE, BM_CLICK);
+    DWORD dwBefore = 0, dwAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &dwBefore);
+    for (int i = 0; i < 500; i++)
+        Scroll(m_dialog, IDC_TRIGGER_THRESHOLD, TB_THUMBTRACK, i % 61);
+    GetProcessHandleCount(GetCurrentProcess(), &dwAfter);
+    EXPECT_LE(dwAfter, dwBefore + 2);
+    EXPECT_EQ(500u, CallsOf("Unadvise").size());
+}
+
+TEST_F(MainDialogFake, EndOfStreamStopsRewindsAndTracesOtherEvents)
+{
+    m_spTopology->m_graph.m_rgEvents = {EC_CLOCK_CHANGED, EC_COMPLETE};
+    m_spTopology->m_graph.m_rgCalls.clear();
+    PostMessageA(m_dialog.Dialog(), WM_APP + 0x7B, 0, 0);
+    CMessageBoxInfo info = CloseMessageBox(m_dialog);
+    EXPECT_EQ("The end", info.strText);
+    std::vector<std::string> rgGraphCalls = m_spTopology->m_graph.m_rgCalls;
+    EXPECT_NE(rgGraphCalls.end(), std::find(rgGraphCalls.begin(), rgGraphCalls.end(), "Stop"));
+    EXPECT_EQ(0, m_spTopology->m_graph.m_llSetCurrent);
+}
+
+}  // namespace
