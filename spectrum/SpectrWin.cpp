@@ -162,7 +162,9 @@ void CSpectrWin::PaintBars(HDC hDC, int nWidth, int nBottom, double dblScale, in
         rcBand.top = dblValue < c_nBottomDb ? nBottom : static_cast<int>((c_nTopDb - dblValue) * dblScale);
         if (rcBand.top < 0)
             rcBand.top = 0;
-        if (m_hbrGreen)
+        // A band narrower than a pixel has right < left: nothing to fill
+        // (some GDIs would fill the mirrored rectangle).
+        if (m_hbrGreen && rcBand.right > rcBand.left && rcBand.bottom > rcBand.top)
             FillRect(hDC, &rcBand, m_hbrGreen);
         if (i % nStep == 0) {
             const char* pszLabel = s_rgszFrequency[i / nStep];

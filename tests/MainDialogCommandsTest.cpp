@@ -303,7 +303,8 @@ protected:
     {
         ASSERT_NE(nullptr, m_spTopology.get());
         BuildFor(m_dialog, "fake.wav");
-        ASSERT_EQ(0u, GetText(m_dialog.Dialog()).find("Test for Quelmar [R64 v.2.5 Dec 10 2026]"));
+        ASSERT_EQ(0u, GetText(m_dialog.Dialog()).find("Test for Quelmar [R64 v.2.5 Dec 10 2026]"))
+            << GetText(m_dialog.Dialog());
         Calls().clear();
     }
     std::vector<std::string>& Calls() { return m_spTopology->m_quelmar.m_rgCalls; }
@@ -514,6 +515,52 @@ TEST_F(MainDialogFake, EndOfStreamStopsRewindsAndTracesOtherEvents)
     std::vector<std::string> rgGraphCalls = m_spTopology->m_graph.m_rgCalls;
     EXPECT_NE(rgGraphCalls.end(), std::find(rgGraphCalls.begin(), rgGraphCalls.end(), "Stop"));
     EXPECT_EQ(0, m_spTopology->m_graph.m_llSetCurrent);
+}
+
+TEST_F(MainDialogFake, SpectrumSettingsSendWhatIsShown)
+{
+    m_dialog.Send(IDC_WINDOW_TYPE, CB_SETCURSEL, 3);  // "Hamming"
+    SendMessageA(m_dialog.Item(IDC_FFT_ORDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("13"));
+    m_dialog.Send(IDC_WINDOW_TYPE, CB_SETCURSEL, 2);  // "Blackman"
+    m_dialog.PostCommand(IDC_WINDOW_TYPE, CBN_SELCHANGE);
+    m_dialog.Sync();
+    SendMessageA(m_dialog.Item(IDC_FFT_ORDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("20"));  // sent as typed
+    Filter().m_nOrder = 11;
+    SendMessageA(m_dialog.Item(IDC_FFT_ORDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));  // the filter's own order
+    EXPECT_EQ((std::vector<std::string>{"SetFFT(3,13)", "SetFFT(2,13)", "SetFFT(2,20)", "GetFFT()", "SetFFT(2,11)"}),
+              CallsOf(""));
+}
+
+TEST_F(MainDialogFake, SpectrumCheckBoxSendsTheSelectedBandsOrNone)
+{
+    m_dialog.Send(IDC_BANDS_PER_OCTAVE, CB_SETCURSEL, 3);  // "6"
+    m_dialog.Send(IDC_SPECTRUM, BM_SETCHECK, BST_UNCHECKED);
+    m_dialog.Send(IDC_SPECTRUM, BM_CLICK);
+    EXPECT_TRUE(IsWindowEnabled(m_dialog.Item(IDC_WINDOW_TYPE)));
+    m_dialog.Send(IDC_SPECTRUM, BM_CLICK);
+    EXPECT_FALSE(IsWindowEnabled(m_dialog.Item(IDC_WINDOW_TYPE)));
+    m_dialog.Send(IDC_BANDS_PER_OCTAVE, CB_SETCURSEL, 1);  // "2"
+    m_dialog.PostCommand(IDC_BANDS_PER_OCTAVE, CBN_SELCHANGE);
+    EXPECT_EQ((std::vector<std::string>{"SetBandsPerOctave(6)", "SetBandsPerOctave(0)", "SetBandsPerOctave(2)"}),
+              CallsOf("SetBands"));
+}
+
+TEST_F(MainDialogFake, AfterABuildTheControlsMirrorTheFilter)
+{
+    Filter().m_nBandsPerOctave = 6;
+    Filter().m_eWindow = QUELMAR_WINDOW_HAMMING;
+    Filter().m_nOrder = 13;
+    BuildFor(m_dialog, "again.wav");
+    EXPECT_EQ(BST_CHECKED, m_dialog.Send(IDC_SPECTRUM, BM_GETCHECK));
+    EXPECT_EQ("13", m_dialog.Text(IDC_FFT_ORDER));
+    EXPECT_EQ(3, m_dialog.Send(IDC_BANDS_PER_OCTAVE, CB_GETCURSEL));
+    EXPECT_EQ(3, m_dialog.Send(IDC_WINDOW_TYPE, CB_GETCURSEL));
+    // Writing the order sent it with the window shown until then ("Hann").
+    EXPECT_EQ(std::vector<std::string>{"SetFFT(4,13)"}, CallsOf("SetFFT"));
+    Filter().m_nBandsPerOctave = 0;
+    BuildFor(m_dialog, "again.wav");
+    EXPECT_EQ(BST_UNCHECKED, m_dialog.Send(IDC_SPECTRUM, BM_GETCHECK));
+    EXPECT_FALSE(IsWindowEnabled(m_dialog.Item(IDC_FFT_ORDER)));
 }
 
 }  // namespace

@@ -14,10 +14,35 @@ BOOL CALLBACK FindVisibleDialog(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
+// A message-only window on the UI thread: a marker posted to it is handled
+// only after everything posted to that thread before it.
+constexpr UINT c_uSyncMarker = WM_APP + 1;
+constexpr char c_szSyncClass[] = "QuelmarTestSync";
+
+LRESULT CALLBACK SyncWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == c_uSyncMarker) {
+        SetEvent(reinterpret_cast<HANDLE>(lParam));
+        return 0;
+    }
+    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
+
+HWND CreateSyncWindow()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = SyncWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = c_szSyncClass;
+    RegisterClassA(&wc);  // fails harmlessly once registered
+    return CreateWindowExA(0, c_szSyncClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
 }  // namespace
 
 CDialogDriver::CDialogDriver(std::function<void()> fnSetUp, std::function<void()> fnTearDown)
-    : m_fnSetUp(std::move(fnSetUp)), m_fnTearDown(std::move(fnTearDown)), m_hEnded(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    : m_fnSetUp(std::move(fnSetUp)), m_fnTearDown(std::move(fnTearDown)),
+      m_hEnded(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_hSynced(CreateEventA(nullptr, FALSE, FALSE, nullptr))
 {
     HANDLE hStarted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_thread = std::thread([this, hStarted] {
@@ -42,11 +67,13 @@ CDialogDriver::~CDialogDriver()
         PostMessageA(m_hWndDialog, WM_COMMAND, IDCANCEL, 0);
     m_thread.join();
     CloseHandle(m_hEnded);
+    CloseHandle(m_hSynced);
 }
 
 void CDialogDriver::RunDialog()
 {
     CoInitialize(nullptr);
+    m_hWndSync = CreateSyncWindow();
     if (m_fnSetUp)
         m_fnSetUp();
     {
@@ -55,6 +82,7 @@ void CDialogDriver::RunDialog()
     }
     if (m_fnTearDown)
         m_fnTearDown();
+    DestroyWindow(m_hWndSync);
     CoUninitialize();
     SetEvent(m_hEnded);
 }
@@ -76,7 +104,8 @@ void CDialogDriver::PostCommand(int nID, WORD wNotifyCode) const
 
 void CDialogDriver::Sync() const
 {
-    SendMessageA(m_hWndDialog, WM_NULL, 0, 0);
+    PostMessageA(m_hWndSync, c_uSyncMarker, 0, reinterpret_cast<LPARAM>(m_hSynced));
+    WaitForSingleObject(m_hSynced, 10000);
 }
 
 INT_PTR CDialogDriver::WaitForEnd(DWORD dwTimeoutMs)

@@ -27,7 +27,8 @@ public:
 
     // Posts the command a control sends its parent, as a click or an edit would.
     void PostCommand(int nID, WORD wNotifyCode = BN_CLICKED) const;
-    // Returns once the UI thread has handled everything posted before.
+    // Returns once the UI thread has handled everything posted to it before
+    // (or is showing a modal window that a posted message opened).
     void Sync() const;
 
     // Waits for the modal run to end; DoModal's result, or -2 after a time-out.
@@ -43,5 +44,7 @@ private:
     DWORD m_dwThreadId = 0;
     HWND m_hWndDialog = nullptr;
     HANDLE m_hEnded = nullptr;
+    HANDLE m_hSynced = nullptr;
+    HWND m_hWndSync = nullptr;
     INT_PTR m_nResult = -2;
 };

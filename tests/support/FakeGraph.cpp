@@ -53,6 +53,8 @@ STDMETHODIMP CFakeGraph::Render(IPin* pPinOut)
 
 STDMETHODIMP CFakeGraph::RenderFile(LPCWSTR /*lpcwstrFile*/, LPCWSTR /*lpcwstrPlayList*/)
 {
+    if (m_fnRenderFile)
+        m_fnRenderFile();
     return m_hrRenderFile;
 }
 

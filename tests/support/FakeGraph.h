@@ -109,6 +109,7 @@ public:
     bool m_bPersistStream = false;
     std::function<HRESULT(IStream*)> m_fnLoad;
     std::function<void(IPin*)> m_fnRender;  // what Render connects
+    std::function<void()> m_fnRenderFile;   // what RenderFile builds
 
     std::vector<long> m_rgEvents;  // queued event codes, first out first
     std::vector<long> m_rgFreedEvents;

@@ -126,9 +126,11 @@ STDMETHODIMP CFakeQuelmar::GetFFT(QUELMAR_WINDOW* peWindow, ULONG* pnOrder)
 
 STDMETHODIMP CFakeQuelmar::GetSpectrum(ULONG nChannel, ULONG nBands, ULONG* pnFilled, double* pdblBands)
 {
-    *pnFilled = nBands;
-    for (ULONG i = 0; i < nBands; i++)
-        pdblBands[i] = -30.0;
+    if (SUCCEEDED(m_hrResult)) {
+        *pnFilled = nBands;
+        for (ULONG i = 0; i < nBands; i++)
+            pdblBands[i] = i < m_rgdblSpectrum.size() ? m_rgdblSpectrum[i] : -30.0;
+    }
     return Call("GetSpectrum" + Args({U(nChannel), U(nBands)}));
 }
 

@@ -56,6 +56,7 @@ public:
     ULONG m_nBandsPerOctave = 3;
     QUELMAR_WINDOW m_eWindow = QUELMAR_WINDOW_HANN;
     ULONG m_nOrder = 12;
+    std::vector<double> m_rgdblSpectrum;  // band values GetSpectrum hands out (-30 dB when empty)
     ULONG m_nNextCookie = 7;
     HANDLE m_hLastEvent = nullptr;
     bool m_bVersion = true;

@@ -6,14 +6,26 @@ CFakeTopology::CFakeTopology()
 {
     m_pSourceOut = m_source.AddPin(PINDIR_OUTPUT);
     m_pRendererIn = m_renderer.AddPin(PINDIR_INPUT);
-    CFakePin::Join(m_pSourceOut, m_pRendererIn);
-    m_graph.m_rgFilters = {&m_source, &m_renderer};
+    LayOut();
+    // The same fake stands for every new graph manager: a rendering after a
+    // build that wired the filter in starts from the plain graph again.
+    m_graph.m_fnRenderFile = [this] {
+        if (m_quelmar.m_pIn->m_pConnected || m_quelmar.m_pOut->m_pConnected)
+            LayOut();
+    };
     m_graph.m_fnRender = [this](IPin* pPin) {
         if (pPin == m_pSourceOut) {
             CFakePin::Join(m_pSourceOut, m_quelmar.m_pIn);
             CFakePin::Join(m_quelmar.m_pOut, m_pRendererIn);
         }
     };
+}
+
+void CFakeTopology::LayOut()
+{
+    m_quelmar.m_pIn->m_pConnected = m_quelmar.m_pOut->m_pConnected = nullptr;
+    CFakePin::Join(m_pSourceOut, m_pRendererIn);
+    m_graph.m_rgFilters = {&m_source, &m_renderer};
 }
 
 // The old registration goes first: a class id takes one registration.

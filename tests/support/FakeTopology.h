@@ -18,6 +18,8 @@ public:
     // Replaces a registration with one whose creation fails with hr.
     void FailGraphCreation(HRESULT hr);
     void FailFilterCreation(HRESULT hr);
+    // The rendered graph: the source feeding the renderer, the filter apart.
+    void LayOut();
 
     CFakeGraph m_graph;
     CFakeQuelmar m_quelmar;
