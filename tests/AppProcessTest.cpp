@@ -99,6 +99,21 @@ const CCloseMessage g_rgCloseMessages[] = {
     {"OkCommand", WM_COMMAND, IDOK},
 };
 
+// A newcomer's first click: the default file on drive F: builds at once.
+TEST(AppProcessDefaultFile, BuildsStraightAway)
+{
+    CProgram program;
+    ASSERT_TRUE(program.m_bStarted);
+    HWND hWndDialog = program.WaitForDialog();
+    ASSERT_NE(nullptr, hWndDialog);
+    PostMessageA(hWndDialog, WM_COMMAND, MAKEWPARAM(203, BN_CLICKED), 0);  // "Build graph"
+    EXPECT_TRUE(WaitUntil([&] { return GetText(hWndDialog).rfind("Test for Quelmar [R64 v.1.0.0 ", 0) == 0; }, 20000))
+        << GetText(hWndDialog);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hWndDialog, 211)));  // "Play"
+    PostMessageA(hWndDialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0u, program.WaitForExit());
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryWay, AppProcess, testing::ValuesIn(g_rgCloseMessages),
                          [](const testing::TestParamInfo<CCloseMessage>& info) { return info.param.pszName; });
 
