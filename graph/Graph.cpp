@@ -130,6 +130,14 @@ long CGraph::GetEvent()
     return lEventCode;
 }
 
+HRESULT CGraph::ShowGraph()
+{
+    m_GraphEdit.Close();
+    if (!m_spGraph)
+        return E_FAIL;
+    return m_GraphEdit.ShowGraph(m_spGraph);
+}
+
 HRESULT CGraph::BuildGraph(LPCSTR pszName, HWND hWnd, UINT uMsg)
 {
     if (!pszName || !IsWindow(hWnd))

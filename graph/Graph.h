@@ -6,7 +6,7 @@
 
 #include "../filter/DirectShow.h"
 #include "../filter/Quelmar.h"
-#include "../graphedit/GraphEdit.h"
+#include "../graphedit/Helpers.h"
 
 class CGraph {
 public:
@@ -23,6 +23,10 @@ public:
     HRESULT Pause();
     HRESULT Stop();
     long GetEvent();
+    // Opens the graph in the external graph editor (E_FAIL without a graph).
+    HRESULT ShowGraph();
+    // For the tests: the bridge's state.
+    const CGraphEdit& GraphEdit() const { return m_GraphEdit; }
 
     // Building: a media file with the level filter inserted before its audio
     // renderer, or a saved graph (".grf") that holds the level filter.

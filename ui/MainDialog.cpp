@@ -242,6 +242,9 @@ void CMainDialog::SetCaption()
 
 LRESULT CMainDialog::OnShowGraph(WORD /*wNotifyCode*/, WORD /*wID*/, HWND /*hWndCtl*/, BOOL& /*bHandled*/)
 {
+    HRESULT hr = m_graph.ShowGraph();
+    if (hr != S_OK)
+        ShowError("Can't show graph", hr);
     return 0;
 }
 
