@@ -269,6 +269,14 @@ TEST(MainDialogReal, PlayWithoutAGraphSaysSo)
     EXPECT_TRUE(NoMessageBox(dialog));
 }
 
+TEST(MainDialogReal, ShowGraphBeforeABuildSaysSo)
+{
+    CDialogDriver dialog;
+    dialog.PostCommand(IDC_SHOW_GRAPH);
+    CMessageBoxInfo info = CloseMessageBox(dialog);
+    EXPECT_EQ("Can't show graph\n" + SystemText(E_FAIL) + "\nError 0x80004005", info.strText);
+}
+
 TEST(MainDialogReal, RebuildingAndClosingDisarmTheTriggerAndLeakNoHandles)
 {
     std::string strPath = LoudStereoWav(0.3);
