@@ -58,16 +58,9 @@ STDMETHODIMP CInputPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE*
     return S_OK;
 }
 
-STDMETHODIMP CInputPin::Disconnect()
+void CInputPin::OnDisconnect()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
-    if (m_pFilter->State() != State_Stopped)
-        return VFW_E_NOT_STOPPED;
-    if (!IsConnected())
-        return S_FALSE;
-    ClearConnection();
     m_spAllocator.Release();
-    return S_OK;
 }
 
 STDMETHODIMP CInputPin::QueryAccept(const AM_MEDIA_TYPE* pmt)

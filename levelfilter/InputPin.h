@@ -20,7 +20,6 @@ public:
     // IPin
     STDMETHODIMP Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt) override;
     STDMETHODIMP ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
-    STDMETHODIMP Disconnect() override;
     STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* pmt) override;
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** ppEnum) override;
     STDMETHODIMP EndOfStream() override;
@@ -41,6 +40,7 @@ public:
     void Inactive();
 
 private:
+    void OnDisconnect() override;
     HRESULT ProcessSample(IMediaSample* pSample);
     HRESULT TakeSampleType(IMediaSample* pSample);
 

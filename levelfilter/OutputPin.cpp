@@ -77,16 +77,9 @@ STDMETHODIMP COutputPin::ReceiveConnection(IPin* /*pConnector*/, const AM_MEDIA_
     return E_UNEXPECTED;  // an output pin makes its connections
 }
 
-STDMETHODIMP COutputPin::Disconnect()
+void COutputPin::OnDisconnect()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
-    if (m_pFilter->State() != State_Stopped)
-        return VFW_E_NOT_STOPPED;
-    if (!IsConnected())
-        return S_FALSE;
-    ClearConnection();
     m_spMemInput.Release();
-    return S_OK;
 }
 
 STDMETHODIMP COutputPin::QueryAccept(const AM_MEDIA_TYPE* pmt)

@@ -17,7 +17,6 @@ public:
     // IPin
     STDMETHODIMP Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt) override;
     STDMETHODIMP ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
-    STDMETHODIMP Disconnect() override;
     STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* pmt) override;
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** ppEnum) override;
     STDMETHODIMP EndOfStream() override;
@@ -68,6 +67,7 @@ public:
     IPin* Downstream() const { return m_spConnected; }
 
 private:
+    void OnDisconnect() override;
     // The seeking interface of the pin feeding the input.
     HRESULT UpstreamSeeking(IMediaSeeking** ppSeeking) const;
     template <class... TParams, class... TArgs>

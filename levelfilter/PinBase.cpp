@@ -15,6 +15,18 @@ CPinBase::~CPinBase()
     FreeMediaType(&m_mt);
 }
 
+STDMETHODIMP CPinBase::Disconnect()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    if (m_pFilter->State() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    if (!IsConnected())
+        return S_FALSE;
+    ClearConnection();
+    OnDisconnect();
+    return S_OK;
+}
+
 STDMETHODIMP CPinBase::ConnectedTo(IPin** ppPin)
 {
     if (!ppPin)

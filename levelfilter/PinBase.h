@@ -16,6 +16,8 @@ public:
     CPinBase(const CPinBase&) = delete;
     CPinBase& operator=(const CPinBase&) = delete;
 
+    // Only while stopped; S_FALSE when there is nothing to disconnect.
+    STDMETHODIMP Disconnect() override;
     STDMETHODIMP ConnectedTo(IPin** ppPin) override;
     STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
     STDMETHODIMP QueryPinInfo(PIN_INFO* pInfo) override;
@@ -32,6 +34,8 @@ protected:
     // Records the connection (the type is copied); E_OUTOFMEMORY leaves none.
     HRESULT SetConnection(IPin* pPin, const AM_MEDIA_TYPE* pmt);
     void ClearConnection();
+    // What a pin releases besides the connection itself.
+    virtual void OnDisconnect() = 0;
 
     CQuelmarFilter* m_pFilter;
     PIN_DIRECTION m_eDirection;
