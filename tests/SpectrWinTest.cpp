@@ -3,9 +3,11 @@
 // polling, clearing and GDI objects.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "FakeTopology.h"
+#include "WavFile.h"
 #include "TraceCapture.h"
 #include "../graph/Graph.h"
 #include "../spectrum/SpectrWin.h"
@@ -316,6 +318,76 @@ TEST_F(SpectrumWindow, BrushAndPenAreMadeOnceAndPaintsLeakNothing)
     EXPECT_EQ(hBrush, host.m_wnd.Brush());
     EXPECT_EQ(hPen, host.m_wnd.Pen());
     EXPECT_EQ(dwBefore, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+}
+
+// The real level filter playing a file: the bars the window draws.
+class SpectrumWindowReal : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_hWndNotify = CreateWindowExA(0, "Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    }
+    void TearDown() override
+    {
+        m_cgraph.Reset();
+        DestroyWindow(m_hWndNotify);
+    }
+    // Plays strPath, polls for a while, and returns each bar's top row.
+    std::vector<int> BarTops(const std::string& strPath, ULONG nOrder)
+    {
+        CSpectrumHost host(400, 120);
+        EXPECT_EQ(S_OK, m_cgraph.BuildGraph(strPath.c_str(), m_hWndNotify, WM_APP));
+        EXPECT_EQ(S_OK, m_cgraph.SetBandsPerOctave(3));
+        EXPECT_EQ(S_OK, m_cgraph.SetFFT(QUELMAR_WINDOW_HANN, nOrder));
+        EXPECT_EQ(S_OK, host.m_wnd.SetGraph(3, &m_cgraph));
+        HRESULT hr = m_cgraph.Run();
+        EXPECT_TRUE(hr == S_OK || hr == S_FALSE);
+        for (int i = 0; i < 20; i++) {
+            Sleep(50);
+            SendMessageA(host.m_wnd, WM_TIMER, CSpectrWin::c_nTimerId, 0);
+        }
+        m_cgraph.Pause();
+        host.Capture();
+        CLayout layout = LayoutFor(400, 120, 33);
+        std::vector<int> rgTops;
+        for (size_t i = 0; i < 33; i++) {
+            int x = (layout.rgLeft[i] + layout.rgRight[i]) / 2, y = 0;
+            while (y < layout.nBottom && !host.IsGreen(x, y))
+                y++;
+            rgTops.push_back(y);
+        }
+        return rgTops;
+    }
+
+    HWND m_hWndNotify = nullptr;
+    CGraph m_cgraph;
+};
+
+TEST_F(SpectrumWindowReal, OneKilohertzToneIsTallestUnderItsLabel)
+{
+    std::string strPath = TestFilePath("tone1k.wav");
+    WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 2, 48000, false}, Sines({-6.0, -6.0}, 1000.0, 48000, 3.0));
+    std::vector<int> rgTops = BarTops(strPath, 12);
+    size_t nTallest = std::min_element(rgTops.begin(), rgTops.end()) - rgTops.begin();
+    EXPECT_EQ(18u, nTallest);  // the first band of the "1k" octave
+}
+
+TEST_F(SpectrumWindowReal, WhiteNoiseFillsTheBands)
+{
+    std::string strPath = TestFilePath("noise.wav");
+    std::vector<double> rgNoise(48000 * 3);
+    unsigned nSeed = 12345;
+    for (double& dbl : rgNoise) {
+        nSeed = nSeed * 1103515245 + 12345;
+        dbl = ((nSeed >> 8) & 0xFFFF) / 65536.0 - 0.5;
+    }
+    WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 1, 48000, false}, {rgNoise});
+    // With 2^15 points (1.46 Hz bins) every band holds bins; the top band
+    // (22.6-28.5 kHz) reaches below the 24 kHz Nyquist frequency too.
+    std::vector<int> rgTops = BarTops(strPath, 15);
+    CLayout layout = LayoutFor(400, 120, 33);
+    for (size_t i = 0; i < 33; i++)
+        EXPECT_LT(rgTops[i], layout.nBottom) << "band " << i;
 }
 
 TEST(SpectrumWindowMessageMap, UnknownMapIdIsTraced)
