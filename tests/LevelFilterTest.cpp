@@ -8,6 +8,7 @@
 #include <cmath>
 #include <functional>
 
+#include "FakeFilter.h"
 #include "WavFile.h"
 #include "../filter/DirectShow.h"
 #include "../filter/Quelmar.h"
@@ -15,45 +16,6 @@
 namespace {
 
 // ---- A bare filter, connected to a minimal upstream pin -------------------
-
-// An output pin that only tells its direction: enough to offer a type to
-// the filter's input.
-class CUpstreamPin : public IPin {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (riid == IID_IUnknown || riid == IID_IPin) {
-            *ppv = static_cast<IPin*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_nRefs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_nRefs; }
-    STDMETHODIMP Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    STDMETHODIMP ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    STDMETHODIMP Disconnect() override { return E_NOTIMPL; }
-    STDMETHODIMP ConnectedTo(IPin**) override { return E_NOTIMPL; }
-    STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryPinInfo(PIN_INFO*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryDirection(PIN_DIRECTION* pDir) override
-    {
-        *pDir = PINDIR_OUTPUT;
-        return S_OK;
-    }
-    STDMETHODIMP QueryId(LPWSTR*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP EndOfStream() override { return E_NOTIMPL; }
-    STDMETHODIMP BeginFlush() override { return E_NOTIMPL; }
-    STDMETHODIMP EndFlush() override { return E_NOTIMPL; }
-    STDMETHODIMP NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return E_NOTIMPL; }
-
-    ULONG m_nRefs = 1;
-};
 
 // An audio media type with a WAVEFORMATEXTENSIBLE block to tweak.
 struct CAudioType {
@@ -110,7 +72,8 @@ protected:
     }
     HRESULT Connect(const CAudioType& type) { return FilterPin(m_spFilter, L"In")->ReceiveConnection(&m_upstream, &type.mt); }
 
-    CUpstreamPin m_upstream;
+    CFakeFilter m_upstreamFilter{L"upstream"};
+    CFakePin m_upstream{&m_upstreamFilter, PINDIR_OUTPUT};  // offers a type to the filter's input
     CComPtr<IBaseFilter> m_spFilter;
     CComQIPtr<IQuelmar> m_spQuelmar;
 };
