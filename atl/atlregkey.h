@@ -69,7 +69,6 @@ public:
     {
         return SetValue(pszValueName, REG_DWORD, &dwValue, sizeof(dwValue));
     }
-    LONG DeleteValue(LPCSTR pszValueName) { return ::RegDeleteValueA(m_hKey, pszValueName); }
     LONG RecurseDeleteKey(LPCSTR lpszKey) { return ::RegDeleteTreeA(m_hKey, lpszKey); }
 
     HKEY m_hKey;

@@ -30,13 +30,6 @@ bool CLevelDetector::Unadvise(uint32_t dwCookie)
     return false;
 }
 
-void CLevelDetector::Clear()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    for (CRegistration& registration : m_rgRegistrations)
-        registration = {};
-}
-
 unsigned CLevelDetector::Count() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

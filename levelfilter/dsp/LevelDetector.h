@@ -37,7 +37,6 @@ public:
     uint32_t Advise(const CCondition& condition, void* pEvent);
     // False when the cookie is not registered.
     bool Unadvise(uint32_t dwCookie);
-    void Clear();
     unsigned Count() const;
 
     // Checks every registration against the meters after dblStretchMs of
