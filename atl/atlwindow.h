@@ -94,6 +94,7 @@ public:
     UINT IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
 
     BOOL SetWindowText(LPCSTR lpszString) const { return ::SetWindowTextA(m_hWnd, lpszString); }
+    int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
     int GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const
     {
         return ::GetWindowTextA(m_hWnd, lpszStringBuf, nMaxCount);

@@ -215,7 +215,9 @@ TEST_F(MainDialogOpen, ControlsInOrderWithClassIdAndText)
             EXPECT_EQ("F:\\Ref_movies\\Storage\\AAC\\Track No01.mp4", GetText(rgControls[i]));
         } else if (row.nID == IDC_FFT_ORDER) {
             EXPECT_EQ("12", GetText(rgControls[i]));
-        } else if (row.pszText && strcmp(row.pszClass, "ComboBox") != 0 && row.nID != IDC_MIN_DURATION) {
+        } else if (row.nID == IDC_MIN_DURATION) {
+            EXPECT_EQ("0", GetText(rgControls[i]));
+        } else if (row.pszText && strcmp(row.pszClass, "ComboBox") != 0) {
             EXPECT_EQ(row.pszText, GetText(rgControls[i]));
         }
     }

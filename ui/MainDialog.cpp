@@ -100,6 +100,7 @@ LRESULT CMainDialog::OnInitDialog(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM /*lPa
     SendDlgItemMessage(IDC_TRIGGER_TYPE, CB_SETCURSEL, 0);
     InitTrackbar(IDC_TRIGGER_THRESHOLD, 60, 10, 10, 50, 10);
     SendDlgItemMessage(IDC_MIN_DURATION_SPIN, UDM_SETRANGE, 0, MAKELPARAM(1000, 0));
+    SetDlgItemInt(IDC_MIN_DURATION, 0, FALSE);  // an empty edit is no number: "Advice" could not arm
     GetDlgItem(IDC_INDICATOR).ShowWindow(SW_HIDE);
     SendDlgItemMessage(IDC_TRIGGER_THRESHOLD, TBM_SETPOS, TRUE, 60);
     return TRUE;
@@ -210,6 +211,12 @@ LRESULT CMainDialog::OnBuildGraph(WORD /*wNotifyCode*/, WORD /*wID*/, HWND /*hWn
     if (m_szFile[0] == '\0') {
         EnableGraphControls(FALSE);
         ShowError("File not selected", E_INVALIDARG);
+        return 0;
+    }
+    if (GetDlgItem(IDC_FILE).GetWindowTextLength() >= MAX_PATH) {
+        // The path was cut to fit m_szFile: building would open another file than the one named.
+        EnableGraphControls(FALSE);
+        ShowError("Can't build graph", HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
         return 0;
     }
     HRESULT hr = m_graph.BuildGraph(m_szFile, m_hWnd, WM_GRAPHNOTIFY);
