@@ -2,77 +2,10 @@
 // the dialog is closed.
 #include <gtest/gtest.h>
 
-#include <string>
-
+#include "ProgramProcess.h"
 #include "WindowText.h"
 
 namespace {
-
-std::string ProgramPath()
-{
-    char szPath[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    std::string strPath = szPath;
-    return strPath.substr(0, strPath.find_last_of('\\') + 1) + "QuelmarTest.exe";
-}
-
-struct CWindowSearch {
-    DWORD dwProcessId;
-    HWND hWndFound;
-};
-
-BOOL CALLBACK FindProcessDialog(HWND hWnd, LPARAM lParam)
-{
-    auto* pSearch = reinterpret_cast<CWindowSearch*>(lParam);
-    DWORD dwProcessId = 0;
-    GetWindowThreadProcessId(hWnd, &dwProcessId);
-    if (dwProcessId == pSearch->dwProcessId && IsWindowVisible(hWnd) && GetText(hWnd) == "QuelmarTest") {
-        pSearch->hWndFound = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-class CProgram {
-public:
-    CProgram()
-    {
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
-        std::string strCommand = "\"" + ProgramPath() + "\"";
-        m_bStarted = CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi);
-    }
-    ~CProgram()
-    {
-        if (!m_bStarted)
-            return;
-        if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(m_pi.hProcess, 99);
-        CloseHandle(m_pi.hThread);
-        CloseHandle(m_pi.hProcess);
-    }
-    CProgram(const CProgram&) = delete;
-    CProgram& operator=(const CProgram&) = delete;
-
-    HWND WaitForDialog() const
-    {
-        CWindowSearch search = {m_pi.dwProcessId, nullptr};
-        WaitUntil([&] { return !EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search)) && search.hWndFound; },
-                  20000);
-        return search.hWndFound;
-    }
-    // The exit code, or STILL_ACTIVE when it did not end in time.
-    DWORD WaitForExit() const
-    {
-        WaitForSingleObject(m_pi.hProcess, 20000);
-        DWORD dwExitCode = STILL_ACTIVE;
-        GetExitCodeProcess(m_pi.hProcess, &dwExitCode);
-        return dwExitCode;
-    }
-
-    BOOL m_bStarted = FALSE;
-    PROCESS_INFORMATION m_pi = {};
-};
 
 struct CCloseMessage {
     const char* pszName;
@@ -85,7 +18,7 @@ class AppProcess : public testing::TestWithParam<CCloseMessage> {};
 TEST_P(AppProcess, ShowsItsDialogAndExitsWithZero)
 {
     CProgram program;
-    ASSERT_TRUE(program.m_bStarted) << ProgramPath() << " error " << GetLastError();
+    ASSERT_TRUE(program.Started()) << CProgram::Path() << " error " << GetLastError();
     HWND hWndDialog = program.WaitForDialog();
     ASSERT_NE(nullptr, hWndDialog);
     EXPECT_EQ("F:\\Ref_movies\\Storage\\AAC\\Track No01.mp4", GetText(GetDlgItem(hWndDialog, 202)));
@@ -103,7 +36,7 @@ const CCloseMessage g_rgCloseMessages[] = {
 TEST(AppProcessDefaultFile, BuildsStraightAway)
 {
     CProgram program;
-    ASSERT_TRUE(program.m_bStarted);
+    ASSERT_TRUE(program.Started());
     HWND hWndDialog = program.WaitForDialog();
     ASSERT_NE(nullptr, hWndDialog);
     PostMessageA(hWndDialog, WM_COMMAND, MAKEWPARAM(203, BN_CLICKED), 0);  // "Build graph"

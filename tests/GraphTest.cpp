@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <fstream>
 
+#include "BadFiles.h"
 #include "FakeTopology.h"
 #include "TraceCapture.h"
 #include "WavFile.h"
@@ -634,52 +634,6 @@ TEST_F(RealGraph, VideoOnlyFileKeepsTheGraphWithoutTheFilter)
     EXPECT_EQ(S_FALSE, m_cgraph.GetFilterVersion(cbsVersion));
 }
 
-// What the graph manager itself says of a file, for comparison.
-HRESULT RenderFileStatus(const std::string& strPath)
-{
-    CComPtr<IGraphBuilder> spGraph;
-    spGraph.CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER);
-    return spGraph->RenderFile(CA2W(strPath.c_str()), nullptr);
-}
-
-struct CBadFileCase {
-    const char* pszName;
-    std::string (*pfnMake)();
-};
-
-std::string WriteBytes(const char* pszName, const std::string& strBytes)
-{
-    std::string strPath = TestFilePath(pszName);
-    std::ofstream(strPath, std::ios::binary) << strBytes;
-    return strPath;
-}
-
-const CBadFileCase g_rgBadFiles[] = {
-    {"Missing", [] { return TestFilePath("no such file.wav"); }},
-    {"Empty", [] { return WriteBytes("empty.wav", ""); }},
-    {"RandomBytes",
-     [] {
-         std::string strNoise(4096, '\0');
-         for (size_t i = 0; i < strNoise.size(); i++)
-             strNoise[i] = static_cast<char>((i * 2654435761u) >> 13);
-         return WriteBytes("noise.wav", strNoise);
-     }},
-    {"TruncatedWav",
-     [] {
-         std::string strPath = TestFilePath("whole.wav");
-         WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 2, 44100, false}, Sines({-6.0, -6.0}, 1000.0, 44100, 0.5));
-         std::ifstream file(strPath, std::ios::binary);
-         std::string strBytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-         return WriteBytes("truncated.wav", strBytes.substr(0, 30));
-     }},
-    {"Directory",
-     [] {
-         std::string strPath = TestFilePath("a folder.wav");
-         CreateDirectoryA(strPath.c_str(), nullptr);
-         return strPath;
-     }},
-};
-
 class RealGraphBadFile : public RealGraph, public testing::WithParamInterface<CBadFileCase> {};
 
 TEST_P(RealGraphBadFile, ReturnsThePlatformStatusAndAGoodFileBuildsAfterwards)
@@ -691,7 +645,7 @@ TEST_P(RealGraphBadFile, ReturnsThePlatformStatusAndAGoodFileBuildsAfterwards)
     EXPECT_EQ(S_OK, Build(ToneWav(0.2)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, RealGraphBadFile, testing::ValuesIn(g_rgBadFiles),
+INSTANTIATE_TEST_SUITE_P(Files, RealGraphBadFile, testing::ValuesIn(BadFiles()),
                          [](const testing::TestParamInfo<CBadFileCase>& info) { return info.param.pszName; });
 
 }  // namespace

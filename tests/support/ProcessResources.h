@@ -1,0 +1,19 @@
+// What another process holds, to see that repeated work leaks nothing: its
+// open handles by kind, as the system's handle list shows them, and its GDI
+// objects. Under Wine GetGuiResources is a stub that reports 0, so the GDI
+// count is then taken from the process's GDI handle table.
+#pragma once
+
+#include <windows.h>
+
+struct CHandleCounts {
+    long nKeys = 0;    // registry keys
+    long nEvents = 0;
+    long nOthers = 0;  // threads, files, mutexes, sections, ...
+};
+
+// False when the system's handle list cannot be read.
+bool CountHandles(DWORD dwProcessId, CHandleCounts* pCounts);
+
+// -1 when the count cannot be taken.
+long GdiObjectCount(HANDLE hProcess);
