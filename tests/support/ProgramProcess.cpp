@@ -72,7 +72,7 @@ DWORD CProgram::WaitForExit() const
 
 void TypeText(HWND hWndEdit, const std::string& strText)
 {
-    SendMessageA(hWndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(strText.c_str()));
+    SendWithin(hWndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(strText.c_str()));
 }
 
 // Posted: a click whose handler opens a message box must not hold the test.
