@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "BadFiles.h"
@@ -53,11 +54,20 @@ bool EndsWith(const std::string& str, const std::string& strEnd)
 
 class WholeProgram : public testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { ASSERT_TRUE(Start()); }
+
+    // Starts the program (again); false when its dialog did not appear.
+    bool Start()
     {
-        ASSERT_TRUE(m_program.Started()) << CProgram::Path() << " error " << GetLastError();
-        m_hWndDialog = m_program.WaitForDialog();
-        ASSERT_NE(nullptr, m_hWndDialog);
+        m_pProgram.reset(new CProgram);
+        m_hWndDialog = m_pProgram->Started() ? m_pProgram->WaitForDialog() : nullptr;
+        EXPECT_NE(nullptr, m_hWndDialog) << CProgram::Path() << " error " << GetLastError();
+        return m_hWndDialog != nullptr;
+    }
+    bool Responding() const
+    {
+        DWORD_PTR nResult = 0;
+        return SendMessageTimeoutA(m_hWndDialog, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &nResult) != 0;
     }
 
     HWND Control(int nID) const { return GetDlgItem(m_hWndDialog, nID); }
@@ -76,7 +86,7 @@ protected:
     }
     bool FindBox(CMessageBoxInfo* pInfo, DWORD dwTimeoutMs = c_dwStepTimeoutMs) const
     {
-        return FindMessageBox(m_program.ThreadId(), m_hWndDialog, dwTimeoutMs, pInfo);
+        return FindMessageBox(m_pProgram->ThreadId(), m_hWndDialog, dwTimeoutMs, pInfo);
     }
     // Presses OK and waits until the box has gone, so the dialog is usable again.
     static bool Dismiss(const CMessageBoxInfo& box)
@@ -98,14 +108,25 @@ protected:
         return WaitUntil([&] { return IsWindowEnabled(Control(IDC_PLAY)) && GetText(Control(IDC_POSITION_TEXT)) == StartText(nSeconds); },
                          c_dwStepTimeoutMs);
     }
-    // Builds a file that cannot be built; the message box it brings, or none.
-    bool BuildBad(const std::string& strPath, CMessageBoxInfo* pBox) const
+    // Builds a file that cannot be built; false when no message box came.
+    // Wine's GStreamer parser now and then never returns from a broken file,
+    // leaving the dialog hung in RenderFile: the program is then started
+    // again and the file tried once more.
+    bool BuildBad(const std::string& strPath, CMessageBoxInfo* pBox)
     {
+        Build(strPath);
+        if (FindBox(pBox))
+            return true;
+        if (Responding())
+            return false;
+        printf("[   NOTE   ] the program hung in the graph manager's RenderFile; starting it again\n");
+        if (!Start())
+            return false;
         Build(strPath);
         return FindBox(pBox);
     }
 
-    CProgram m_program;
+    std::unique_ptr<CProgram> m_pProgram;
     HWND m_hWndDialog = nullptr;
 };
 
@@ -144,7 +165,7 @@ TEST_F(WholeProgram, PlaysAFileThroughEveryStepAUserTakes)
     EXPECT_TRUE(WaitForPositionText(StartText(8)));
 
     PressKeyInDialog(m_hWndDialog, VK_ESCAPE);
-    EXPECT_EQ(0u, m_program.WaitForExit());
+    EXPECT_EQ(0u, m_pProgram->WaitForExit());
 }
 
 // A file name that fits MAX_PATH exactly: 259 characters.
@@ -178,6 +199,8 @@ std::vector<CRefusedInput> RefusedInputs(const std::string& strLongPath)
         std::string strPath = badFile.pfnMake();
         rgInputs.push_back({badFile.pszName, strPath, RenderFileStatus(strPath)});
     }
+    std::string strMp4 = TruncatedMp4File();
+    rgInputs.push_back({"TruncatedMp4", strMp4, RenderFileStatus(strMp4)});
     return rgInputs;
 }
 
@@ -211,7 +234,7 @@ TEST_F(WholeProgram, BadInputIsReportedAndAGoodFileBuildsAfterEach)
         ASSERT_TRUE(BuildGood(strGood, 1));
     }
     PressKeyInDialog(m_hWndDialog, VK_ESCAPE);
-    EXPECT_EQ(0u, m_program.WaitForExit());
+    EXPECT_EQ(0u, m_pProgram->WaitForExit());
 }
 
 struct CResourceCounts {
@@ -265,9 +288,9 @@ TEST_F(WholeProgram, FiftyCyclesWithTheSpectrumLeakNothing)
         ASSERT_TRUE(WaitForPositionText(StartText(nSeconds)));
         Sleep(300);  // the graph's own threads end after Stop returns
         if (nCycle == 1)
-            first = CountResources(m_program);
+            first = CountResources(*m_pProgram);
     }
-    CResourceCounts last = CountResources(m_program);
+    CResourceCounts last = CountResources(*m_pProgram);
     ASSERT_GT(first.handles.nOthers, 0);
     ASSERT_GT(first.nGdiObjects, 0);
     EXPECT_EQ(first.handles.nOthers, last.handles.nOthers);

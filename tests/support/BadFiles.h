@@ -12,12 +12,17 @@ struct CBadFileCase {
     std::string (*pfnMake)();  // makes the file (or folder) and returns its path
 };
 
-// Missing, empty, random bytes, truncated WAV, truncated MP4, a folder.
+// Missing, empty, random bytes, truncated WAV, a folder.
 const std::vector<CBadFileCase>& BadFiles();
+
+// The first half of an AAC-in-MP4 file, whose index comes last. Wine's
+// GStreamer parser now and then never returns from such a file.
+std::string TruncatedMp4File();
 
 // Writes strBytes as the test file pszName; returns its path.
 std::string WriteBytes(const char* pszName, const std::string& strBytes);
 
-// The status of the graph manager's own RenderFile on a new graph; COM must
-// be initialised on the calling thread.
+// The status of the graph manager's own RenderFile on a new graph, run on a
+// thread of its own; tried once more when it does not return within 20 s,
+// then HRESULT_FROM_WIN32(ERROR_TIMEOUT) (the hung thread is left behind).
 HRESULT RenderFileStatus(const std::string& strPath);
