@@ -106,15 +106,22 @@ LRESULT CALLBACK DropTimers(int nCode, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(g_hHook, nCode, wParam, lParam);
 }
 
-double CpuMs(HANDLE hThreadOrProcess, bool bThread)
+double CpuMs(const FILETIME& ftKernel, const FILETIME& ftUser)
 {
-    FILETIME ftCreation, ftExit, ftKernel, ftUser;
-    BOOL bOk = bThread ? GetThreadTimes(hThreadOrProcess, &ftCreation, &ftExit, &ftKernel, &ftUser)
-                       : GetProcessTimes(hThreadOrProcess, &ftCreation, &ftExit, &ftKernel, &ftUser);
-    if (!bOk)
-        return 0.0;
     auto toMs = [](const FILETIME& ft) { return ((static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) / 1.0e4; };
     return toMs(ftKernel) + toMs(ftUser);
+}
+
+double ProcessCpuMs()
+{
+    FILETIME ftCreation, ftExit, ftKernel, ftUser;
+    return GetProcessTimes(GetCurrentProcess(), &ftCreation, &ftExit, &ftKernel, &ftUser) ? CpuMs(ftKernel, ftUser) : 0.0;
+}
+
+double ThreadCpuMs(HANDLE hThread)
+{
+    FILETIME ftCreation, ftExit, ftKernel, ftUser;
+    return GetThreadTimes(hThread, &ftCreation, &ftExit, &ftKernel, &ftUser) ? CpuMs(ftKernel, ftUser) : 0.0;
 }
 
 struct CTickFigures {
@@ -129,12 +136,11 @@ CTickFigures MeasurePlayback(const CDialogDriver& dialog, HANDLE hUiThread, bool
     dialog.PostCommand(IDC_PLAY);
     dialog.Sync();
     Sleep(c_dwWarmUpMs);
-    double dblProcess = CpuMs(GetCurrentProcess(), false), dblThread = CpuMs(hUiThread, true);
+    double dblProcess = ProcessCpuMs(), dblThread = ThreadCpuMs(hUiThread);
     double dblStart = NowMs();
     Sleep(c_dwMeasuredMs);
     double dblSeconds = (NowMs() - dblStart) / 1000.0;
-    CTickFigures figures = {(CpuMs(GetCurrentProcess(), false) - dblProcess) / dblSeconds,
-                            (CpuMs(hUiThread, true) - dblThread) / dblSeconds};
+    CTickFigures figures = {(ProcessCpuMs() - dblProcess) / dblSeconds, (ThreadCpuMs(hUiThread) - dblThread) / dblSeconds};
     dialog.PostCommand(IDC_STOP);
     dialog.Sync();
     g_bDropTimers = false;

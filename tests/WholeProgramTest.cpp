@@ -64,11 +64,7 @@ protected:
         EXPECT_NE(nullptr, m_hWndDialog) << CProgram::Path() << " error " << GetLastError();
         return m_hWndDialog != nullptr;
     }
-    bool Responding() const
-    {
-        DWORD_PTR nResult = 0;
-        return SendMessageTimeoutA(m_hWndDialog, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &nResult) != 0;
-    }
+    bool Responding() const { return SendWithin(m_hWndDialog, WM_NULL, 0, 0) == 0; }
 
     HWND Control(int nID) const { return GetDlgItem(m_hWndDialog, nID); }
     int LevelBar() const { return static_cast<int>(SendWithin(Control(IDC_LEVEL), PBM_GETPOS, 0, 0)); }
