@@ -73,3 +73,25 @@ wine_env() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export ALSA_CONFIG_PATH="$QUELMAR_BUILD/alsa-null.conf"
 }
+
+# Starts the prefix's Wine session (its server, services and the virtual
+# desktop) with every standard handle away from the caller's. The session's
+# processes outlive the program that starts them; started by a test, they
+# would hold CTest's output pipe open, and CTest would wait for them after
+# that test: the tests would run one at a time, each charged the others'
+# time. The server stays until end_wine_session, and HoldDesktop keeps the
+# desktop from closing between two programs.
+start_wine_session() {
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine "$QUELMAR_BUILD/bin/HoldDesktop.exe" </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 600); do
+        xwininfo -root -tree 2>/dev/null | grep -q '"Default - Wine desktop"' && return 0
+        sleep 0.1
+    done
+    echo "The Wine session's desktop did not appear on $DISPLAY" >&2
+    return 1
+}
+
+end_wine_session() {
+    wineserver -k 2>/dev/null || true
+}

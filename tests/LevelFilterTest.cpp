@@ -5,11 +5,13 @@
 #include <atlbase.h>
 #include <mmreg.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
 #include "FakeFilter.h"
 #include "WavFile.h"
+#include "WindowText.h"
 #include "../filter/DirectShow.h"
 #include "../filter/Quelmar.h"
 
@@ -478,20 +480,19 @@ TEST_F(LevelFilterGraph, SeeksThroughTheFilter)
 
 TEST_F(LevelFilterGraph, GainChangesTheLevelWhilePlaying)
 {
-    double dblBefore = -200, dblAfter = -200;
-    int nTicks = 0;
-    m_graph.RunToEnd(10000, [&] {
-        double dblLevel = -200;
-        m_graph.m_spQuelmar->GetLevel(0, &dblLevel);
-        if (++nTicks == 20) {  // 0.4 s in
-            dblBefore = dblLevel;
-            m_graph.m_spQuelmar->SetGain(0, -20.0, 0);
-        } else if (nTicks == 40) {
-            dblAfter = dblLevel;
-        }
-    });
-    EXPECT_NEAR(-6.0, dblBefore, 0.3);
-    EXPECT_NEAR(-26.0, dblAfter, 0.5);
+    CComQIPtr<IMediaControl> spControl(m_graph.m_spGraph);
+    ASSERT_TRUE(SUCCEEDED(spControl->Run()));
+    double dblLevel = -200;
+    auto fnLevelNear = [&](double dblExpected, double dblTolerance) {
+        return WaitUntil([&] {
+            m_graph.m_spQuelmar->GetLevel(0, &dblLevel);
+            return std::fabs(dblLevel - dblExpected) <= dblTolerance;
+        });
+    };
+    EXPECT_TRUE(fnLevelNear(-6.0, 0.3)) << dblLevel;
+    EXPECT_EQ(S_OK, m_graph.m_spQuelmar->SetGain(0, -20.0, 0));
+    EXPECT_TRUE(fnLevelNear(-26.0, 0.5)) << dblLevel;
+    spControl->Stop();
 }
 
 TEST_F(LevelFilterGraph, UnadvisedEventIsNotSetAgainWhileStreaming)
@@ -502,10 +503,14 @@ TEST_F(LevelFilterGraph, UnadvisedEventIsNotSetAgainWhileStreaming)
         HANDLE hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         ULONG dwCookie = 0;
         ASSERT_EQ(S_OK, m_graph.m_spQuelmar->AdviseEvent(0, 0, -40.0, 0, 1, hEvent, &dwCookie));
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hEvent, 1000)) << "round " << nRound;
+        DWORD dwStart = GetTickCount();
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hEvent, c_dwDeadlineMs)) << "round " << nRound;
+        DWORD dwSignalledAfterMs = GetTickCount() - dwStart;
         EXPECT_EQ(S_OK, m_graph.m_spQuelmar->Unadvise(dwCookie));
         ResetEvent(hEvent);
-        EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(hEvent, 150)) << "round " << nRound;
+        // Watched well past the time the first signal took while advised.
+        DWORD dwWatchMs = std::max<DWORD>(500, 3 * dwSignalledAfterMs);
+        EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(hEvent, dwWatchMs)) << "round " << nRound;
         CloseHandle(hEvent);
     }
     spControl->Stop();

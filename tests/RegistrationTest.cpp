@@ -77,7 +77,14 @@ DWORD RegisteredMerit()
     return dwMerit;
 }
 
-TEST(Registration, UnregisterRemovesBothAndRegisterRestoresThem)
+// Whatever a test does, the filter is registered again when it ends: the
+// other tests and the run command use the same prefix.
+class Registration : public testing::Test {
+protected:
+    void TearDown() override { EXPECT_EQ(0u, RunRegsvr32("")); }
+};
+
+TEST_F(Registration, UnregisterRemovesBothAndRegisterRestoresThem)
 {
     ASSERT_EQ(0u, RunRegsvr32("/u"));
     EXPECT_FALSE(KeyExists(c_szClassKey));
@@ -94,7 +101,7 @@ TEST(Registration, UnregisterRemovesBothAndRegisterRestoresThem)
     EXPECT_EQ(S_OK, spFilter.CoCreateInstance(CLSID_Quelmar, nullptr, CLSCTX_INPROC_SERVER));
 }
 
-TEST(Registration, UnregisteringTwiceIsNotAnError)
+TEST_F(Registration, UnregisteringTwiceIsNotAnError)
 {
     EXPECT_EQ(0u, RunRegsvr32("/u"));
     EXPECT_EQ(0u, RunRegsvr32("/u"));

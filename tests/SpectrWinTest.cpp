@@ -8,7 +8,9 @@
 
 #include "FakeTopology.h"
 #include "WavFile.h"
+#include "ProcessResources.h"
 #include "TraceCapture.h"
+#include "WindowText.h"
 #include "../graph/Graph.h"
 #include "../spectrum/SpectrWin.h"
 
@@ -33,13 +35,24 @@ public:
     CSpectrumHost(const CSpectrumHost&) = delete;
     CSpectrumHost& operator=(const CSpectrumHost&) = delete;
 
-    // Paints now and reads the client area's pixels from the screen.
+    // Paints now and reads the client area's pixels from the screen. Wine
+    // puts a painted window on the screen a little later, from the message
+    // loop: messages are served until two reads 50 ms apart agree.
     void Capture()
     {
         m_wnd.Invalidate();
         UpdateWindow(m_wnd);
         GdiFlush();
-        Sleep(50);
+        std::vector<DWORD> rgPrevious;
+        WaitUntil([&] {
+            ServeMessages(50);
+            rgPrevious.swap(m_rgPixels);
+            ReadScreen();
+            return m_rgPixels == rgPrevious;
+        });
+    }
+    void ReadScreen()
+    {
         RECT rc;
         GetClientRect(m_wnd, &rc);
         m_cx = rc.right;
@@ -64,6 +77,17 @@ public:
         DeleteObject(hBitmap);
         DeleteDC(hMem);
         ReleaseDC(nullptr, hScreen);
+    }
+    // Lets Wine's message loop run for dwMs without taking any message off
+    // the queue (the tests count the window's timer calls).
+    static void ServeMessages(DWORD dwMs)
+    {
+        DWORD dwStart = GetTickCount();
+        do {
+            MSG msg;
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        } while (GetTickCount() - dwStart < dwMs);
     }
     COLORREF Pixel(int x, int y) const
     {
@@ -308,7 +332,8 @@ TEST_F(SpectrumWindow, BrushAndPenAreMadeOnceAndPaintsLeakNothing)
     HPEN hPen = host.m_wnd.Pen();
     ASSERT_NE(nullptr, hBrush);
     ASSERT_NE(nullptr, hPen);
-    DWORD dwBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    long nBefore = GdiObjectCount(GetCurrentProcess());
+    ASSERT_GT(nBefore, 0);
     for (int i = 0; i < 100; i++)
         host.m_wnd.SetGraph(1 + i % 6 / 2, &m_graph_);
     for (int i = 0; i < 1000; i++) {
@@ -317,7 +342,7 @@ TEST_F(SpectrumWindow, BrushAndPenAreMadeOnceAndPaintsLeakNothing)
     }
     EXPECT_EQ(hBrush, host.m_wnd.Brush());
     EXPECT_EQ(hPen, host.m_wnd.Pen());
-    EXPECT_EQ(dwBefore, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    EXPECT_EQ(nBefore, GdiObjectCount(GetCurrentProcess()));
 }
 
 // The real level filter playing a file: the bars the window draws.
@@ -342,10 +367,14 @@ protected:
         EXPECT_EQ(S_OK, host.m_wnd.SetGraph(3, &m_cgraph));
         HRESULT hr = m_cgraph.Run();
         EXPECT_TRUE(hr == S_OK || hr == S_FALSE);
-        for (int i = 0; i < 20; i++) {
-            Sleep(50);
+        // Polled as the window's timer would, until a second of audio more
+        // than one transform holds has played.
+        LONGLONG llNeeded = 10000000 + (10000000LL << nOrder) / 48000;
+        EXPECT_TRUE(WaitUntil([&] {
             SendMessageA(host.m_wnd, WM_TIMER, CSpectrWin::c_nTimerId, 0);
-        }
+            LONGLONG llPosition = 0;
+            return SUCCEEDED(m_cgraph.GetPosition(&llPosition)) && llPosition >= llNeeded;
+        })) << "the file played too slowly";
         m_cgraph.Pause();
         host.Capture();
         CLayout layout = LayoutFor(400, 120, 33);

@@ -1,5 +1,6 @@
 #include "BadFiles.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -118,7 +119,11 @@ bool TryRenderFile(const std::string& strPath, HRESULT* phr)
 HRESULT RenderFileStatus(const std::string& strPath)
 {
     HRESULT hr = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
-    if (!TryRenderFile(strPath, &hr))
-        TryRenderFile(strPath, &hr);  // Wine's parser hangs now and then on a broken file
+    if (!TryRenderFile(strPath, &hr)) {
+        // Wine's parser hangs now and then on a broken file.
+        printf("[   NOTE   ] the graph manager's own RenderFile of %s did not return; tried once more\n",
+               strPath.c_str());
+        TryRenderFile(strPath, &hr);
+    }
     return hr;
 }

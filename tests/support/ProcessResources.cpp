@@ -1,7 +1,10 @@
 #include "ProcessResources.h"
 
+#include "BadFiles.h"
+
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -138,4 +141,19 @@ long GdiObjectCount(HANDLE hProcess)
     if (nCount != 0)
         return static_cast<long>(nCount);
     return CountTableGdiObjects(hProcess);
+}
+
+CHandleCounts PlatformLeakPerGraph(const std::string& strPath)
+{
+    CHandleCounts leak, before, after;
+    RenderFileStatus(strPath);
+    CountHandles(GetCurrentProcessId(), &before);
+    for (int i = 0; i < 3; i++) {
+        RenderFileStatus(strPath);
+        CountHandles(GetCurrentProcessId(), &after);
+        leak.nKeys = std::max(leak.nKeys, after.nKeys - before.nKeys);
+        leak.nEvents = std::max(leak.nEvents, after.nEvents - before.nEvents);
+        before = after;
+    }
+    return leak;
 }

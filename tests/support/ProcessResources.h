@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 struct CHandleCounts {
     long nKeys = 0;    // registry keys
     long nEvents = 0;
@@ -17,3 +19,8 @@ bool CountHandles(DWORD dwProcessId, CHandleCounts* pCounts);
 
 // -1 when the count cannot be taken.
 long GdiObjectCount(HANDLE hProcess);
+
+// Wine's graph manager keeps registry keys and an event of every graph it
+// renders after the graph is gone. What one bare RenderFile of strPath
+// leaves behind in this process, the most of three after a first.
+CHandleCounts PlatformLeakPerGraph(const std::string& strPath);

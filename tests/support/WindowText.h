@@ -32,9 +32,13 @@ inline std::string GetClass(HWND hWnd)
     return szClass;
 }
 
+// How long a test waits for what it expects: generous, as other programs
+// share the machine's two cores.
+constexpr DWORD c_dwDeadlineMs = 15000;
+
 // Polls fnCondition every 10 ms until it holds or dwTimeoutMs have passed.
 template <class TCondition>
-bool WaitUntil(TCondition fnCondition, DWORD dwTimeoutMs)
+bool WaitUntil(TCondition fnCondition, DWORD dwTimeoutMs = c_dwDeadlineMs)
 {
     DWORD dwStart = GetTickCount();
     while (!fnCondition()) {
@@ -43,4 +47,20 @@ bool WaitUntil(TCondition fnCondition, DWORD dwTimeoutMs)
         Sleep(10);
     }
     return true;
+}
+
+// A negative check: true when fnCondition never held during dwWatchMs, which
+// should be at least as long as the positive case took to show.
+template <class TCondition>
+bool NeverDuring(TCondition fnCondition, DWORD dwWatchMs)
+{
+    return !WaitUntil(fnCondition, dwWatchMs);
+}
+
+// Milliseconds fnCondition took to hold, or -1 when it did not within the deadline.
+template <class TCondition>
+long TimeUntil(TCondition fnCondition)
+{
+    DWORD dwStart = GetTickCount();
+    return WaitUntil(fnCondition) ? static_cast<long>(GetTickCount() - dwStart) : -1;
 }

@@ -126,7 +126,7 @@ void RegisterClasses()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     if (HasOption("slow-idle"))
-        Sleep(1500);  // not idle within the program's second
+        Sleep(5000);  // not idle within the program's second, however loaded the machine
     CoInitialize(nullptr);
     RegisterClasses();
     g_hWndMain = CreateWindowExA(0, "StandInGraphEdit", "Stand-in GraphEdit", WS_OVERLAPPEDWINDOW, 100, 100, 300, 200,
