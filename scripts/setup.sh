@@ -37,12 +37,19 @@ configure_and_build() {
 }
 
 # Native (Linux) builds of the level filter's portable core in
-# $QUELMAR_BUILD/<name>; extra arguments go to CMake.
+# $QUELMAR_BUILD/<name>; extra arguments go to CMake, those after "--" to the
+# build (e.g. "-- --target DspConcurrencyTest" builds that program only).
 native_build() {
     local name="$1"
     shift
-    cmake -S "$QUELMAR_ROOT/native" -B "$QUELMAR_BUILD/$name" -G Ninja "$@" >/dev/null
-    cmake --build "$QUELMAR_BUILD/$name"
+    local configure=()
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+        configure+=("$1")
+        shift
+    done
+    [ $# -gt 0 ] && shift
+    cmake -S "$QUELMAR_ROOT/native" -B "$QUELMAR_BUILD/$name" -G Ninja "${configure[@]}" >/dev/null
+    cmake --build "$QUELMAR_BUILD/$name" "$@"
 }
 
 # Wine needs an X display for every window; start a private Xvfb when there

@@ -24,7 +24,7 @@ mkdir -p "$QUELMAR_BUILD/fuzz-corpus"
 tail -1 "$QUELMAR_BUILD/fuzz.log"
 
 echo "== Native: ThreadSanitizer"
-CC=clang CXX=clang++ native_build native-tsan -DQUELMAR_SANITIZE=thread
+CC=clang CXX=clang++ native_build native-tsan -DQUELMAR_SANITIZE=thread -- --target DspConcurrencyTest
 ctest --test-dir "$QUELMAR_BUILD/native-tsan" --output-on-failure --no-tests=error -R DspConcurrencyTest || status=1
 
 echo "== Windows program and level filter, under Wine"

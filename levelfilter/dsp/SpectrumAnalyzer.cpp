@@ -16,32 +16,42 @@ void CSpectrumAnalyzer::Init(unsigned nChannels, unsigned nSampleRate)
     std::lock_guard<std::mutex> lock(m_mutexCompute);
     m_nChannels = nChannels;
     m_nSampleRate = nSampleRate;
-    m_rgHistory.reset(new float[static_cast<size_t>(nChannels) * c_nHistoryFrames]());
+    size_t nSamples = static_cast<size_t>(nChannels) * c_nHistoryFrames;
+    m_rgHistory.reset(new std::atomic<float>[nSamples]);
+    for (size_t i = 0; i < nSamples; i++)
+        m_rgHistory[i].store(0.0f, std::memory_order_relaxed);
     unsigned nMaxSize = 1u << c_nMaxOrder;
     m_rgWindow.assign(nMaxSize, 0.0);
     m_rgInput.assign(nMaxSize, 0.0);
     m_rgBinRe.assign(nMaxSize / 2 + 1, 0.0);
     m_rgBinIm.assign(nMaxSize / 2 + 1, 0.0);
     m_bPrepared = false;
-    m_nWritten.store(0, std::memory_order_release);
+    Reset();
 }
 
 void CSpectrumAnalyzer::Reset()
 {
+    m_nReserved.store(0, std::memory_order_relaxed);
     m_nWritten.store(0, std::memory_order_release);
 }
 
 void CSpectrumAnalyzer::Append(unsigned nChannel, const double* pdblSamples, unsigned nFrames)
 {
-    // Plain copies in at most two runs (the ring may wrap); non-finite
-    // samples are dealt with when a spectrum is computed.
-    float* pflHistory = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryFrames;
-    unsigned nStart = static_cast<unsigned>(m_nWritten.load(std::memory_order_relaxed) & (c_nHistoryFrames - 1));
+    // Announce the frames about to be overwritten before touching them: the
+    // release fence orders the announcement before every store below, so a
+    // reader that sees one of those stores also sees the announcement.
+    uint64_t nWritten = m_nWritten.load(std::memory_order_relaxed);
+    m_nReserved.store(nWritten + nFrames, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    // Copies in at most two runs (the ring may wrap); non-finite samples are
+    // dealt with when a spectrum is computed.
+    std::atomic<float>* pHistory = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryFrames;
+    unsigned nStart = static_cast<unsigned>(nWritten & (c_nHistoryFrames - 1));
     unsigned nFirstRun = nFrames < c_nHistoryFrames - nStart ? nFrames : c_nHistoryFrames - nStart;
     for (unsigned i = 0; i < nFirstRun; i++)
-        pflHistory[nStart + i] = static_cast<float>(pdblSamples[i]);
+        pHistory[nStart + i].store(static_cast<float>(pdblSamples[i]), std::memory_order_relaxed);
     for (unsigned i = nFirstRun; i < nFrames; i++)
-        pflHistory[i - nFirstRun] = static_cast<float>(pdblSamples[i]);
+        pHistory[i - nFirstRun].store(static_cast<float>(pdblSamples[i]), std::memory_order_relaxed);
 }
 
 void CSpectrumAnalyzer::SetSettings(const CSettings& settings)
@@ -84,22 +94,23 @@ void CSpectrumAnalyzer::Prepare(const CSettings& settings)
 
 bool CSpectrumAnalyzer::CopyLatest(unsigned nChannel, unsigned nSize)
 {
-    const float* pflHistory = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryFrames;
-    for (int nAttempt = 0; nAttempt < 4; nAttempt++) {
+    const std::atomic<float>* pHistory = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryFrames;
+    for (int nAttempt = 0; nAttempt < c_nCopyAttempts; nAttempt++) {
         uint64_t nEnd = m_nWritten.load(std::memory_order_acquire);
         if (nEnd < nSize)
             return false;
         uint64_t nStart = nEnd - nSize;
         for (unsigned i = 0; i < nSize; i++) {
-            float fl = pflHistory[(nStart + i) & (c_nHistoryFrames - 1)];
+            float fl = pHistory[(nStart + i) & (c_nHistoryFrames - 1)].load(std::memory_order_relaxed);
             m_rgInput[i] = std::isfinite(fl) ? fl * m_rgWindow[i] : 0.0;
         }
-        // The ring holds twice the longest FFT: unless the writer has gone
-        // round by more than the slack meanwhile, the copy is intact.
-        if (m_nWritten.load(std::memory_order_acquire) - nEnd <= c_nHistoryFrames - nSize)
+        // Intact unless a write announced by now reaches frame nStart's
+        // place in the ring (frame nStart + c_nHistoryFrames or later).
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (m_nReserved.load(std::memory_order_relaxed) - nStart <= c_nHistoryFrames)
             return true;
     }
-    return true;
+    return false;
 }
 
 bool CSpectrumAnalyzer::Compute(unsigned nChannel, unsigned nBands, unsigned* pnFilled, double* pdblBands)

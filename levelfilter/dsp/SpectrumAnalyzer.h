@@ -3,6 +3,12 @@
 // computed when asked, on the asking thread, from the channel's most recent
 // 2^order samples: window, real FFT, band powers.
 //
+// The ring is shared without a lock, as a sequence lock: the writer
+// announces the frames it is about to overwrite (m_nReserved) before it
+// writes them and publishes them (m_nWritten) after; a reader copies its
+// stretch and then checks that no announced write reached it. A copy that
+// was overwritten meanwhile is taken again, and never handed out.
+//
 // Band i (n bands per octave) has centre 1000 * 2^(i/n - 6) Hz and edges at
 // centre * 2^(+-1/(2n)); its power is normalised so that a full-scale sine
 // at its centre reads 0 dB, whatever the window. A band that holds no FFT
@@ -42,7 +48,8 @@ public:
     // Forgets the history: a spectrum needs 2^order new samples again.
     void Reset();
 
-    // Streaming side: Append each channel's samples of a chunk, then Publish.
+    // Streaming side: Append each channel's samples of a chunk (the same
+    // nFrames for every channel, at most c_nHistoryFrames), then Publish.
     void Append(unsigned nChannel, const double* pdblSamples, unsigned nFrames);
     void Publish(unsigned nFrames) { m_nWritten.store(m_nWritten.load(std::memory_order_relaxed) + nFrames, std::memory_order_release); }
 
@@ -50,8 +57,9 @@ public:
     CSettings Settings() const;
 
     // nBands must be 11 * bands per octave (not 0). *pnFilled is 0 while
-    // fewer than 2^order samples have arrived, else nBands. False for a
-    // band count that does not match the settings.
+    // fewer than 2^order samples have arrived, or when the writer kept
+    // overwriting the stretch being copied, else nBands. False for a band
+    // count that does not match the settings.
     bool Compute(unsigned nChannel, unsigned nBands, unsigned* pnFilled, double* pdblBands);
 
 private:
@@ -60,12 +68,17 @@ private:
     };
 
     void Prepare(const CSettings& settings);
+    // Windows the latest nSize samples into m_rgInput; false when there are
+    // not yet that many, or no attempt found them intact.
     bool CopyLatest(unsigned nChannel, unsigned nSize);
 
     unsigned m_nChannels = 0;
     unsigned m_nSampleRate = 48000;
-    std::unique_ptr<float[]> m_rgHistory;  // c_nHistoryFrames per channel
-    std::atomic<uint64_t> m_nWritten{0};
+    static constexpr int c_nCopyAttempts = 8;
+
+    std::unique_ptr<std::atomic<float>[]> m_rgHistory;  // c_nHistoryFrames per channel
+    std::atomic<uint64_t> m_nWritten{0};   // frames published
+    std::atomic<uint64_t> m_nReserved{0};  // frames published or being written
 
     mutable std::mutex m_mutexSettings;
     CSettings m_settings;

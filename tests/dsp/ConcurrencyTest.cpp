@@ -3,7 +3,10 @@
 // ThreadSanitizer in the test command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "LevelChain.h"
@@ -70,6 +73,49 @@ TEST(Concurrency, SettingsChangeWhileStreaming)
     for (CWatchedEvent& event : rgEvents)
         nSignalled += event.nSignals.load() > 0;
     EXPECT_GT(nSignalled, 10);  // the notifications did fire while armed
+}
+
+// A sine whose phase jumps when the ring is read across a write: its
+// frequency puts a third of a cycle more than a whole number of cycles into
+// the ring, so only an intact copy keeps the far bands quiet.
+TEST(Concurrency, SpectrumIsNeverComputedFromAnOverwrittenHistory)
+{
+    const unsigned nRate = 48000;
+    const unsigned nOrder = CSpectrumAnalyzer::c_nMaxOrder;  // the least slack in the ring
+    const double dblHz = (100.0 + 1.0 / 3.0) * nRate / (1u << nOrder);
+    CSpectrumAnalyzer analyzer;
+    analyzer.Init(1, nRate);
+    analyzer.SetSettings({3, WindowType::Hann, nOrder});
+    std::atomic<bool> bStop{false};
+    // Three rings' worth of the sine repeat seamlessly; the writer goes
+    // round them as fast as it can.
+    const std::vector<double> rgSine = quelmar_test::Sine(-6.0, dblHz, nRate, 3 * CSpectrumAnalyzer::c_nHistoryFrames);
+    std::thread streaming([&] {
+        const unsigned nChunk = CLevelChain::c_nChunkFrames;
+        for (size_t nFrame = 0; !bStop.load(); nFrame = (nFrame + nChunk) % rgSine.size()) {
+            analyzer.Append(0, &rgSine[nFrame], nChunk);
+            analyzer.Publish(nChunk);
+        }
+    });
+    std::vector<double> rgBands(33);
+    int nSpectra = 0, nTorn = 0;
+    auto tDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (nSpectra < 1000 && std::chrono::steady_clock::now() < tDeadline) {
+        unsigned nFilled = 0;
+        ASSERT_TRUE(analyzer.Compute(0, 33, &nFilled, rgBands.data()));
+        if (nFilled == 0)
+            continue;
+        nSpectra++;
+        double dblFarthest = -200.0;  // loudest band far from the tone
+        for (unsigned i = 0; i < 33; i++)
+            if (std::fabs(std::log2(CSpectrumAnalyzer::BandCentreHz(i, 3) / dblHz)) > 3.0)
+                dblFarthest = std::max(dblFarthest, rgBands[i]);
+        nTorn += dblFarthest > -90.0;
+    }
+    bStop.store(true);
+    streaming.join();
+    EXPECT_GT(nSpectra, 0);
+    EXPECT_EQ(0, nTorn) << "of " << nSpectra << " spectra";
 }
 
 }  // namespace
