@@ -15,13 +15,21 @@ inline LRESULT SendWithin(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     return static_cast<LRESULT>(nResult);
 }
 
-// The window's text; empty when its thread does not answer.
+// The window's text; empty when its thread does not answer. A text that
+// changes between asking its length and reading it is read again, never
+// returned cut to the old length.
 inline std::string GetText(HWND hWnd)
 {
-    int cch = static_cast<int>(SendWithin(hWnd, WM_GETTEXTLENGTH, 0, 0, 0));
-    std::string strText(cch + 1, '\0');
-    cch = static_cast<int>(SendWithin(hWnd, WM_GETTEXT, cch + 1, reinterpret_cast<LPARAM>(&strText[0]), 0));
-    strText.resize(cch);
+    std::string strText;
+    for (int nAttempt = 0; nAttempt < 10; nAttempt++) {
+        int cchLength = static_cast<int>(SendWithin(hWnd, WM_GETTEXTLENGTH, 0, 0, 0));
+        strText.assign(cchLength + 2, '\0');  // room for one more character than asked for
+        int cch = static_cast<int>(
+            SendWithin(hWnd, WM_GETTEXT, strText.size(), reinterpret_cast<LPARAM>(&strText[0]), 0));
+        strText.resize(cch);
+        if (cch == cchLength)
+            break;
+    }
     return strText;
 }
 
