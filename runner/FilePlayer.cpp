@@ -24,6 +24,14 @@ std::string ChannelText(ULONG nChannel)
     return nChannel == QUELMAR_ALL_CHANNELS ? std::string("all") : std::to_string(nChannel + 1);
 }
 
+// The message for a status that ends the run, and the status as a failure
+// (a success other than S_OK counts as E_FAIL).
+HRESULT Failure(const std::string& strText, HRESULT hr, std::string& strError)
+{
+    strError = StatusMessage(strText.c_str(), hr);
+    return FAILED(hr) ? hr : E_FAIL;
+}
+
 }  // namespace
 
 std::string StatusMessage(LPCSTR pszText, HRESULT hr)
@@ -61,15 +69,11 @@ HRESULT CFilePlayer::Build(const std::string& strFile, CRunRecord& record, std::
 {
     if (strFile.size() >= MAX_PATH) {
         // The dialog refuses such a path rather than cut it.
-        strError = StatusMessage("Can't build graph", HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
-        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+        return Failure("Can't build graph", HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE), strError);
     }
     m_hWndNotify = CreateWindowExA(0, "STATIC", "QuelmarRun", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    if (!m_hWndNotify) {
-        HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
-        strError = StatusMessage("Can't build graph", hr);
-        return hr;
-    }
+    if (!m_hWndNotify)
+        return Failure("Can't build graph", HRESULT_FROM_WIN32(GetLastError()), strError);
     HRESULT hr = m_graph.BuildGraph(strFile.c_str(), m_hWndNotify, WM_GRAPHNOTIFY);
     if (hr == S_OK) {
         CComPtr<IBaseFilter> spFilter;
@@ -78,8 +82,7 @@ HRESULT CFilePlayer::Build(const std::string& strFile, CRunRecord& record, std::
             hr = spFilter.QueryInterface(&m_spQuelmar);
     }
     if (hr != S_OK) {
-        strError = StatusMessage("Can't build graph", hr);
-        return FAILED(hr) ? hr : E_FAIL;
+        return Failure("Can't build graph", hr, strError);
     }
     CComBSTR cbsVersion;
     m_graph.GetFilterVersion(cbsVersion);
@@ -149,17 +152,13 @@ HRESULT CFilePlayer::ApplySettings(CRunRecord& record, std::string& strError)
     for (const CGainSetting& gain : m_settings.rgGains) {
         HRESULT hr = m_spQuelmar->SetGain(gain.nChannel, gain.dblGainDb, gain.nRampMs);
         if (hr != S_OK) {
-            strError = StatusMessage(("Can't set the gain of channel " + ChannelText(gain.nChannel)).c_str(), hr);
-            return FAILED(hr) ? hr : E_FAIL;
+            return Failure("Can't set the gain of channel " + ChannelText(gain.nChannel), hr, strError);
         }
     }
     for (const CAutoGainSetting& autoGain : m_settings.rgAutoGains) {
         HRESULT hr = m_spQuelmar->SetAutoGain(autoGain.nChannel, autoGain.dblThresholdDb, autoGain.dblGainDb);
-        if (hr != S_OK) {
-            strError =
-                StatusMessage(("Can't set the auto gain of channel " + ChannelText(autoGain.nChannel)).c_str(), hr);
-            return FAILED(hr) ? hr : E_FAIL;
-        }
+        if (hr != S_OK)
+            return Failure("Can't set the auto gain of channel " + ChannelText(autoGain.nChannel), hr, strError);
     }
     HRESULT hr = ApplySpectrum(record, strError);
     if (FAILED(hr))
@@ -182,8 +181,7 @@ HRESULT CFilePlayer::ApplySpectrum(CRunRecord& record, std::string& strError)
                                 spectrum.bOrderGiven ? spectrum.nOrder : nOrder);
     }
     if (hr != S_OK) {
-        strError = StatusMessage("Can't set the spectrum analyzer", hr);
-        return FAILED(hr) ? hr : E_FAIL;
+        return Failure("Can't set the spectrum analyzer", hr, strError);
     }
     record.nBandsPerOctave = m_settings.RecordsSpectrum() ? spectrum.nBandsPerOctave : 0;
     return S_OK;
@@ -201,8 +199,7 @@ HRESULT CFilePlayer::ArmTrigger(std::string& strError)
                                  trigger.nMinDurationMs, trigger.bAbove ? 1 : 0, &m_dwAdviseCookie);
     if (hr != S_OK) {
         m_dwAdviseCookie = 0;
-        strError = StatusMessage("Can't arm the trigger", hr);
-        return FAILED(hr) ? hr : E_FAIL;
+        return Failure("Can't arm the trigger", hr, strError);
     }
     return S_OK;
 }
@@ -213,13 +210,11 @@ HRESULT CFilePlayer::PlayToEnd(CRunRecord& record, std::string& strError)
     if (m_settings.bFromGiven)
         hr = m_graph.SetPosition(static_cast<LONGLONG>(record.dblStartSec * c_dblUnitsPerSec));
     if (hr != S_OK) {
-        strError = StatusMessage("Can't seek", hr);
-        return FAILED(hr) ? hr : E_FAIL;
+        return Failure("Can't seek", hr, strError);
     }
     hr = m_graph.Run();
     if (FAILED(hr)) {
-        strError = StatusMessage("Can't play file", hr);
-        return hr;
+        return Failure("Can't play file", hr, strError);
     }
     double dblStart = record.dblStartSec;
     double dblNextLevel = dblStart, dblNextSpectrum = dblStart;
@@ -251,15 +246,13 @@ HRESULT CFilePlayer::PlayToEnd(CRunRecord& record, std::string& strError)
         }
         if (FAILED(hrEnd)) {
             m_graph.Stop();
-            strError = StatusMessage("Playing stopped", hrEnd);
-            return hrEnd;
+            return Failure("Playing stopped", hrEnd, strError);
         }
         if (hrEnd == S_OK || (m_settings.bToGiven && dblTime >= record.dblEndSec))
             break;
         if (GetTickCount() - dwStartTick > dwAllowedMs) {
             m_graph.Stop();
-            strError = StatusMessage("The file did not play to its end", HRESULT_FROM_WIN32(ERROR_TIMEOUT));
-            return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+            return Failure("The file did not play to its end", HRESULT_FROM_WIN32(ERROR_TIMEOUT), strError);
         }
     }
     m_console.EndProgress();
