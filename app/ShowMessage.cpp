@@ -30,28 +30,41 @@ DWORD GetErrorText(HRESULT hr, char* pszText, DWORD cchMax)
     return nLength;
 }
 
-}  // namespace
-
-int ShowMessage(HWND hWndOwner, LPCSTR pszText, LPCSTR pszCaption, HRESULT hr, UINT uType)
+// The message in msg (c_cchMessage characters); true when it carries a status.
+bool ComposeInto(char* msg, LPCSTR pszText, HRESULT hr)
 {
-    char msg[c_cchMessage] = {};
     char str[c_cchMessage] = {};
     int nLength = 0;
     if (pszText) {
         lstrcpynA(msg, pszText, c_cchMessage);
         nLength = lstrlenA(msg);
     }
-    if (hr != 0) {
-        if (GetErrorText(hr, str, c_cchMessage - 1) > 0) {
-            if (nLength > 0 && nLength < c_cchMessage - 1)
-                AppendCut(msg, nLength, "\n");
-            AppendCut(msg, nLength, str);
-        }
-        wsprintfA(str, "%sError 0x%X", nLength != 0 ? "\n" : "", static_cast<unsigned>(hr));
+    if (hr == 0)
+        return false;
+    if (GetErrorText(hr, str, c_cchMessage - 1) > 0) {
+        if (nLength > 0 && nLength < c_cchMessage - 1)
+            AppendCut(msg, nLength, "\n");
         AppendCut(msg, nLength, str);
-        if (uType == 0)
-            uType = MB_ICONERROR;
     }
+    wsprintfA(str, "%sError 0x%X", nLength != 0 ? "\n" : "", static_cast<unsigned>(hr));
+    AppendCut(msg, nLength, str);
+    return true;
+}
+
+}  // namespace
+
+std::string ComposeMessage(LPCSTR pszText, HRESULT hr)
+{
+    char msg[c_cchMessage] = {};
+    ComposeInto(msg, pszText, hr);
+    return msg;
+}
+
+int ShowMessage(HWND hWndOwner, LPCSTR pszText, LPCSTR pszCaption, HRESULT hr, UINT uType)
+{
+    char msg[c_cchMessage] = {};
+    if (ComposeInto(msg, pszText, hr) && uType == 0)
+        uType = MB_ICONERROR;
     HWND hWnd = IsWindow(hWndOwner) ? hWndOwner : GetActiveWindow();
     return MessageBoxA(hWnd, msg, pszCaption, uType);
 }
