@@ -18,10 +18,14 @@ ctest --test-dir "$QUELMAR_BUILD/native" --output-on-failure --no-tests=error ||
 echo "== Native: AddressSanitizer and UndefinedBehaviorSanitizer, and fuzzing"
 CC=clang CXX=clang++ native_build native-asan -DQUELMAR_SANITIZE=address,undefined -DQUELMAR_FUZZ=ON
 ctest --test-dir "$QUELMAR_BUILD/native-asan" --output-on-failure --no-tests=error || status=1
-mkdir -p "$QUELMAR_BUILD/fuzz-corpus"
-"$QUELMAR_BUILD/native-asan/LevelChainFuzz" -max_total_time="$FUZZ_SECONDS" -max_len=65536 \
-    "$QUELMAR_BUILD/fuzz-corpus" >"$QUELMAR_BUILD/fuzz.log" 2>&1 || { tail -40 "$QUELMAR_BUILD/fuzz.log"; status=1; }
-tail -1 "$QUELMAR_BUILD/fuzz.log"
+# New inputs go to the build folder's corpus, crash artefacts beside it; the
+# seeds in tests/fuzz/corpus are only read.
+mkdir -p "$QUELMAR_BUILD/fuzz-corpus" "$QUELMAR_BUILD/fuzz-artifacts"
+"$QUELMAR_BUILD/native-asan/LevelChainFuzz" -max_total_time="$FUZZ_SECONDS" -max_len=4096 \
+    -artifact_prefix="$QUELMAR_BUILD/fuzz-artifacts/" -print_final_stats=1 \
+    "$QUELMAR_BUILD/fuzz-corpus" "$QUELMAR_ROOT/tests/fuzz/corpus" >"$QUELMAR_BUILD/fuzz.log" 2>&1 ||
+    { tail -40 "$QUELMAR_BUILD/fuzz.log"; status=1; }
+grep -E "^#[0-9]+ +DONE|stat::number_executed_units" "$QUELMAR_BUILD/fuzz.log" || tail -1 "$QUELMAR_BUILD/fuzz.log"
 
 echo "== Native: ThreadSanitizer"
 CC=clang CXX=clang++ native_build native-tsan -DQUELMAR_SANITIZE=thread -- --target DspConcurrencyTest

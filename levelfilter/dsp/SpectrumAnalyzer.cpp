@@ -16,10 +16,7 @@ void CSpectrumAnalyzer::Init(unsigned nChannels, unsigned nSampleRate)
     std::lock_guard<std::mutex> lock(m_mutexCompute);
     m_nChannels = nChannels;
     m_nSampleRate = nSampleRate;
-    size_t nSamples = static_cast<size_t>(nChannels) * c_nHistoryFrames;
-    m_rgHistory.reset(new std::atomic<float>[nSamples]);
-    for (size_t i = 0; i < nSamples; i++)
-        m_rgHistory[i].store(0.0f, std::memory_order_relaxed);
+    m_rgHistory.reset(new std::atomic<float>[static_cast<size_t>(nChannels) * c_nHistoryFrames]());  // zeros
     unsigned nMaxSize = 1u << c_nMaxOrder;
     m_rgWindow.assign(nMaxSize, 0.0);
     m_rgInput.assign(nMaxSize, 0.0);
@@ -129,8 +126,7 @@ bool CSpectrumAnalyzer::Compute(unsigned nChannel, unsigned nBands, unsigned* pn
         double dblPower = 0.0;
         for (unsigned k = m_rgBands[i].nFirst; k < m_rgBands[i].nEnd; k++)
             dblPower += m_rgBinRe[k] * m_rgBinRe[k] + m_rgBinIm[k] * m_rgBinIm[k];
-        double dblRatio = dblPower / m_dblReferencePower;
-        pdblBands[i] = dblRatio > 1e-12 ? 10.0 * std::log10(dblRatio) : c_dblFloorDb;
+        pdblBands[i] = PowerRatioToDb(dblPower / m_dblReferencePower);
     }
     *pnFilled = nBands;
     return true;

@@ -72,6 +72,15 @@ TEST(LevelMeter, NonFiniteSamplesDoNotPoisonTheLevel)
     EXPECT_NEAR(-20.0, dblLevel, 0.1);
 }
 
+TEST(LevelMeter, SamplesWhoseSquaresOverflowStillReadAFiniteLevel)
+{
+    // Each square is finite; their sum is not.
+    std::vector<double> rgHuge(4800, 1e154);
+    double dblLevel = MeasureDb(rgHuge, 48000);
+    EXPECT_TRUE(std::isfinite(dblLevel)) << dblLevel;
+    EXPECT_GT(dblLevel, 3000.0);
+}
+
 TEST(LevelMeter, ChannelsAreIndependent)
 {
     CLevelMeter meter;
