@@ -1,6 +1,9 @@
 #include "GraphFileParser.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <queue>
 
 namespace {
 
@@ -268,4 +271,35 @@ bool ParseSavedGraph(const uint8_t* pData, size_t cbData, CSavedGraph* pGraph)
         return true;
     *pGraph = CSavedGraph();
     return false;
+}
+
+std::vector<size_t> ConnectionOrder(const CSavedGraph& graph)
+{
+    const std::vector<CSavedConnection>& rgConnections = graph.rgConnections;
+    std::map<uint32_t, size_t> mapPendingInto;              // by filter id
+    std::map<uint32_t, std::vector<size_t>> mapOutOf;        // by filter id, in file order
+    for (size_t i = 0; i < rgConnections.size(); i++) {
+        mapPendingInto[rgConnections[i].nInFilter]++;
+        mapOutOf[rgConnections[i].nOutFilter].push_back(i);
+    }
+    std::priority_queue<size_t, std::vector<size_t>, std::greater<size_t>> queueReady;
+    for (size_t i = 0; i < rgConnections.size(); i++)
+        if (mapPendingInto[rgConnections[i].nOutFilter] == 0)
+            queueReady.push(i);
+    std::vector<size_t> rgOrder;
+    std::vector<bool> rgbDone(rgConnections.size(), false);
+    while (!queueReady.empty()) {
+        size_t i = queueReady.top();
+        queueReady.pop();
+        rgOrder.push_back(i);
+        rgbDone[i] = true;
+        uint32_t nInFilter = rgConnections[i].nInFilter;
+        if (--mapPendingInto[nInFilter] == 0)
+            for (size_t j : mapOutOf[nInFilter])
+                queueReady.push(j);
+    }
+    for (size_t i = 0; i < rgConnections.size(); i++)
+        if (!rgbDone[i])
+            rgOrder.push_back(i);  // in a cycle
+    return rgOrder;
 }

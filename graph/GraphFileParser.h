@@ -79,3 +79,9 @@ constexpr size_t c_cbMaxSavedGraph = 16u << 20;
 // format: truncated, a count past the end, an unknown keyword, a filter id
 // given twice or never given, no END, or more than c_cbMaxSavedGraph bytes.
 bool ParseSavedGraph(const uint8_t* pData, size_t cbData, CSavedGraph* pGraph);
+
+// The order in which to make the connections: those into a filter before
+// those out of it, so that each filter knows its input when its outputs
+// connect; file order among the rest and within a cycle. Indexes into
+// graph.rgConnections, each once.
+std::vector<size_t> ConnectionOrder(const CSavedGraph& graph);

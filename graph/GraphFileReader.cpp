@@ -37,8 +37,8 @@ HRESULT CGraphFileReader::Load(IStream* pStream)
         if (hr != S_OK)
             return hr;
     }
-    for (const CSavedConnection& connection : graph.rgConnections) {
-        hr = Connect(connection);
+    for (size_t i : ConnectionOrder(graph)) {
+        hr = Connect(graph.rgConnections[i]);
         if (hr != S_OK)
             return hr;
     }

@@ -17,9 +17,10 @@ public:
 
     // Reads the whole stream, creates and adds each filter under its name,
     // hands it its saved data and file, connects the pins directly with the
-    // saved media types and sets the clock. VFW_E_INVALID_FILE_FORMAT when
-    // the stream does not follow the format; otherwise the status of the
-    // first step that failed. The caller discards the graph on failure.
+    // saved media types (upstream first, whatever the order in the stream)
+    // and sets the clock. VFW_E_INVALID_FILE_FORMAT when the stream does not
+    // follow the format; otherwise the status of the first step that failed.
+    // The caller discards the graph on failure.
     HRESULT Load(IStream* pStream);
 
 private:
