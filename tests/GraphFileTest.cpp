@@ -612,13 +612,19 @@ TEST(OwnReaderDialog, ASavedGraphOfTheProgramBuildsAndPlaysThroughTheLevelFilter
     SendMessageA(dialog.Item(IDC_FILE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(strGraph.c_str()));
     dialog.PostCommand(IDC_BUILD_GRAPH);
     dialog.Sync();
+    CMessageBoxInfo info;
+    if (FindMessageBox(dialog.ThreadId(), dialog.Dialog(), 0, &info)) {
+        ADD_FAILURE() << "the build failed: " << info.strText;
+        PressMessageBoxButton(info, IDOK);
+        dialog.Sync();
+        return;
+    }
     EXPECT_EQ(0u, GetText(dialog.Dialog()).find("Test for Quelmar [R64 v.1.0.0 ")) << GetText(dialog.Dialog());
     EXPECT_EQ("0.0000000 : 1.5000000", dialog.Text(IDC_POSITION_TEXT));
     ASSERT_TRUE(IsWindowEnabled(dialog.Item(IDC_PLAY)));
     dialog.PostCommand(IDC_PLAY);
     EXPECT_TRUE(WaitUntil([&] { return dialog.Send(IDC_LEVEL, PBM_GETPOS) > 30; }, 10000))
         << dialog.Send(IDC_LEVEL, PBM_GETPOS);  // -3 dB shows as 37
-    CMessageBoxInfo info;
     ASSERT_TRUE(FindMessageBox(dialog.ThreadId(), dialog.Dialog(), 20000, &info));
     EXPECT_EQ("The end", info.strText);
     PressMessageBoxButton(info, IDOK);
