@@ -1,5 +1,7 @@
 #include "Graph.h"
 
+#include "GraphFileReader.h"
+
 #include <cstdio>
 #include <string>
 
@@ -245,14 +247,13 @@ HRESULT CGraph::FindUpstreamPin(IPin** ppUpstreamPin)
 
 HRESULT CGraph::BuildFromGRFFile(LPCSTR pszFile)
 {
-    CComQIPtr<IPersistStream> spPersistStream(m_spGraph);
-    if (!spPersistStream) {
-        // Wine's filter graph manager cannot load saved graphs.
-        ATLTRACE("CGraph::BuildFromGRFFile(): the graph manager has no IPersistStream\n");
-        return E_NOINTERFACE;
-    }
+    // Without IPersistStream (Wine's graph manager) our own reader builds the graph.
+    CComPtr<IPersistStream> spPersistStream;
+    HRESULT hr = m_spGraph.QueryInterface(&spPersistStream);
+    if (FAILED(hr) && hr != E_NOINTERFACE)
+        return hr;
     CComPtr<IStorage> spStorage;
-    HRESULT hr = StgOpenStorage(CA2W(pszFile), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &spStorage);
+    hr = StgOpenStorage(CA2W(pszFile), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &spStorage);
     if (hr != S_OK) {
         ATLTRACE("CGraph::BuildFromGRFFile(): Can't open .grf file\n");
         return hr;
@@ -263,12 +264,28 @@ HRESULT CGraph::BuildFromGRFFile(LPCSTR pszFile)
         ATLTRACE("CGraph::BuildFromGRFFile(): Invalid .grf file\n");
         return hr;
     }
-    hr = spPersistStream->Load(spStream);
+    return spPersistStream ? LoadWithGraphManager(spPersistStream, spStream) : LoadWithOwnReader(spStream);
+}
+
+HRESULT CGraph::LoadWithGraphManager(IPersistStream* pPersistStream, IStream* pStream)
+{
+    HRESULT hr = pPersistStream->Load(pStream);
     if (FAILED(hr)) {
         ATLTRACE("CGraph::BuildFromGRFFile(): Can't load data from .grf file\n");
         return hr;
     }
     return S_OK;
+}
+
+// A failure discards the graph manager, so no half-built graph stays.
+HRESULT CGraph::LoadWithOwnReader(IStream* pStream)
+{
+    HRESULT hr = CGraphFileReader(m_spGraph).Load(pStream);
+    if (hr != S_OK) {
+        ATLTRACE("CGraph::BuildFromGRFFile(): Can't load data from .grf file\n");
+        m_spGraph.Release();
+    }
+    return hr;
 }
 
 HRESULT CGraph::CheckFilter(REFCLSID clsid, IBaseFilter** ppFilter)

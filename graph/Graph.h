@@ -27,6 +27,8 @@ public:
     HRESULT ShowGraph();
     // For the tests: the bridge's state.
     const CGraphEdit& GraphEdit() const { return m_GraphEdit; }
+    // For the tests and tools: the graph manager (null without a graph).
+    IGraphBuilder* GraphBuilder() const { return m_spGraph; }
 
     // Building: a media file with the level filter inserted before its audio
     // renderer, or a saved graph (".grf") that holds the level filter.
@@ -120,6 +122,8 @@ private:
     HRESULT ControlGraph(MediaCommand pfnCommand);
     HRESULT BuildFromMediaFile(LPCSTR pszName, IBaseFilter** ppFilter);
     HRESULT BuildFromGRFFile(LPCSTR pszFile);
+    HRESULT LoadWithGraphManager(IPersistStream* pPersistStream, IStream* pStream);
+    HRESULT LoadWithOwnReader(IStream* pStream);
     HRESULT FindUpstreamPin(IPin** ppUpstreamPin);
     HRESULT CheckFilterPins(IBaseFilter* pFilter);
     HRESULT Seeking(IMediaSeeking** ppSeeking);

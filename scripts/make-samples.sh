@@ -2,6 +2,8 @@
 # Makes the sample media in the folder given (once; existing files are
 # kept) and maps drive F: of the Wine prefix named by WINEPREFIX to it, so
 # the dialog's default path F:\Ref_movies\Storage\AAC\Track No01.mp4 plays.
+# With the path of MakeSampleGraph.exe as second argument it also saves the
+# graph of the 1 kHz WAV (through the level filter) as a saved graph.
 set -euo pipefail
 out="$1"
 mkdir -p "$out/Ref_movies/Storage/AAC"
@@ -25,3 +27,7 @@ make "six-channels.wav" $(tone 5 440 0.3 6),format=S16LE ! wavenc !
 make "video-with-tone.avi" $(tone 5 1000 0.5 2),format=S16LE ! mux. \
     videotestsrc num-buffers=75 ! video/x-raw,width=320,height=240,framerate=15/1 ! jpegenc ! avimux name=mux !
 ln -sfn "$out" "$WINEPREFIX/dosdevices/f:"
+if [ -n "${2:-}" ] && [ ! -s "$out/sine-1kHz-minus6dB.grf" ]; then
+    wine "$2" 'F:\sine-1kHz-minus6dB.wav' 'F:\sine-1kHz-minus6dB.grf' ||
+        { rm -f "$out/sine-1kHz-minus6dB.grf"; echo "could not make the saved graph" >&2; exit 1; }
+fi

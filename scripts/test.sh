@@ -26,6 +26,13 @@ mkdir -p "$QUELMAR_BUILD/fuzz-corpus" "$QUELMAR_BUILD/fuzz-artifacts"
     "$QUELMAR_BUILD/fuzz-corpus" "$QUELMAR_ROOT/tests/fuzz/corpus" >"$QUELMAR_BUILD/fuzz.log" 2>&1 ||
     { tail -40 "$QUELMAR_BUILD/fuzz.log"; status=1; }
 grep -E "^#[0-9]+ +DONE|stat::number_executed_units" "$QUELMAR_BUILD/fuzz.log" || tail -1 "$QUELMAR_BUILD/fuzz.log"
+mkdir -p "$QUELMAR_BUILD/fuzz-corpus-saved-graph"
+"$QUELMAR_BUILD/native-asan/SavedGraphFuzz" -max_total_time=15 -max_len=65536 \
+    -artifact_prefix="$QUELMAR_BUILD/fuzz-artifacts/" \
+    -dict="$QUELMAR_ROOT/tests/fuzz/SavedGraph.dict" "$QUELMAR_BUILD/fuzz-corpus-saved-graph" \
+    "$QUELMAR_ROOT/tests/fuzz/saved-graph-seeds" \
+    >"$QUELMAR_BUILD/fuzz-saved-graph.log" 2>&1 || { tail -40 "$QUELMAR_BUILD/fuzz-saved-graph.log"; status=1; }
+tail -1 "$QUELMAR_BUILD/fuzz-saved-graph.log"
 
 echo "== Native: ThreadSanitizer"
 CC=clang CXX=clang++ native_build native-tsan -DQUELMAR_SANITIZE=thread -- --target DspConcurrencyTest
