@@ -484,13 +484,14 @@ void CMainDialog::UpdateChannelControls()
     double dblGain = 0.0;
     if (m_graph.GetGain(m_nCurrentChannel, &dblGain) != S_OK)
         dblGain = 0.0;
-    SendDlgItemMessage(IDC_GAIN, TBM_SETPOS, TRUE, static_cast<int>(dblGain + c_nGainOffset + 0.5));
+    SendDlgItemMessage(IDC_GAIN, TBM_SETPOS, TRUE, TruncateClamped(dblGain + c_nGainOffset + 0.5, 0, 2 * c_nGainOffset));
     double dblThreshold = 0.0;
     dblGain = 0.0;
     if (m_graph.GetAutoGain(m_nCurrentChannel, &dblThreshold, &dblGain) != S_OK)
         dblThreshold = dblGain = 0.0;
-    SendDlgItemMessage(IDC_AG_THRESHOLD, TBM_SETPOS, TRUE, static_cast<int>(dblThreshold + c_nAutoGainOffset + 0.5));
-    SendDlgItemMessage(IDC_AG_GAIN, TBM_SETPOS, TRUE, static_cast<int>(dblGain + c_nAutoGainOffset + 0.5));
+    SendDlgItemMessage(IDC_AG_THRESHOLD, TBM_SETPOS, TRUE,
+                       TruncateClamped(dblThreshold + c_nAutoGainOffset + 0.5, 0, c_nAutoGainOffset));
+    SendDlgItemMessage(IDC_AG_GAIN, TBM_SETPOS, TRUE, TruncateClamped(dblGain + c_nAutoGainOffset + 0.5, 0, c_nAutoGainOffset));
     m_wndSpectr.SetChannel(m_nCurrentChannel);
 }
 
