@@ -74,6 +74,9 @@ void CGraph::Reset()
         if (spMediaEventEx)
             spMediaEventEx->SetNotifyWindow(0, 0, 0);
     }
+    // An editor holds the graph too: released here it would play on.
+    if (m_GraphEdit.HasEditor())
+        Stop();
     m_GraphEdit.Close();
     m_spQuelmar.Release();
     m_spGraph.Release();
@@ -116,7 +119,7 @@ HRESULT CGraph::ControlGraph(MediaCommand pfnCommand)
     return (spMediaControl.p->*pfnCommand)();
 }
 
-long CGraph::GetEvent()
+long CGraph::GetEvent(LONG_PTR* plParam1)
 {
     if (!m_spGraph)
         return 0;
@@ -128,6 +131,8 @@ long CGraph::GetEvent()
     LONG_PTR lParam2 = 0;
     if (spMediaEvent->GetEvent(&lEventCode, &lParam1, &lParam2, 0) != S_OK)
         return 0;
+    if (plParam1)
+        *plParam1 = lParam1;
     spMediaEvent->FreeEventParams(lEventCode, lParam1, lParam2);
     return lEventCode;
 }
@@ -296,13 +301,16 @@ HRESULT CGraph::CheckFilter(REFCLSID clsid, IBaseFilter** ppFilter)
         *ppFilter = nullptr;
     CComPtr<IEnumFilters> spEnumFilters;
     HRESULT hr = m_spGraph->EnumFilters(&spEnumFilters);
-    if (FAILED(hr))
-        return hr;
+    if (hr != S_OK || !spEnumFilters)
+        return FAILED(hr) ? hr : E_FAIL;
     CComPtr<IBaseFilter> spFilter;
     for (;;) {
         spFilter.Release();
         ULONG cFetched = 0;
-        if (spEnumFilters->Next(1, &spFilter, &cFetched) != S_OK || !spFilter) {
+        hr = spEnumFilters->Next(1, &spFilter, &cFetched);
+        if (FAILED(hr))
+            return hr;  // the walk broke: the rest of the graph is unknown
+        if (hr != S_OK || !spFilter) {
             ATLTRACE("CGraph::CheckFilter(): Wanted filter not found\n");
             return E_FAIL;
         }
@@ -323,14 +331,17 @@ HRESULT CGraph::CheckFilterPins(IBaseFilter* pFilter)
 {
     CComPtr<IEnumPins> spEnumPins;
     HRESULT hr = pFilter->EnumPins(&spEnumPins);
-    if (FAILED(hr))
-        return hr;
+    if (hr != S_OK || !spEnumPins)
+        return FAILED(hr) ? hr : E_FAIL;
     bool bInputSeen = false;
     bool bOutputSeen = false;
     for (;;) {
         CComPtr<IPin> spPin;
         ULONG cFetched = 0;
-        if (spEnumPins->Next(1, &spPin, &cFetched) != S_OK || !spPin)
+        hr = spEnumPins->Next(1, &spPin, &cFetched);
+        if (FAILED(hr))
+            return hr;  // the walk broke: pins may be missing
+        if (hr != S_OK || !spPin)
             break;
         if (bInputSeen && bOutputSeen) {
             ATLTRACE("CGraph::CheckFilter(): number of pins > 2\n");
@@ -417,7 +428,7 @@ HRESULT CGraph::SetPositionRatio(double dblRatio)
 {
     if (IsEmpty())
         return E_FAIL;
-    if (dblRatio < 0.0)
+    if (!(dblRatio > 0.0))  // NaN too
         dblRatio = 0.0;
     if (dblRatio > 1.0)
         dblRatio = 1.0;
@@ -425,9 +436,14 @@ HRESULT CGraph::SetPositionRatio(double dblRatio)
     HRESULT hr = Seeking(&spMediaSeeking);
     if (FAILED(hr))
         return hr;
+    LONGLONG llDuration = 0;
+    spMediaSeeking->GetDuration(&llDuration);  // unreadable: the seek goes to the start
+    // The product is kept within [0, duration] before converting: near 2^63
+    // the double product does not fit a LONGLONG.
+    double dblPos = static_cast<double>(llDuration) * dblRatio;
     LONGLONG llPos = 0;
-    spMediaSeeking->GetDuration(&llPos);  // unreadable: the seek goes to the start
-    llPos = static_cast<LONGLONG>(static_cast<double>(llPos) * dblRatio);
+    if (dblPos > 0.0)
+        llPos = dblPos >= static_cast<double>(llDuration) ? llDuration : static_cast<LONGLONG>(dblPos);
     return spMediaSeeking->SetPositions(&llPos, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
 }
 

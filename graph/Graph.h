@@ -22,7 +22,9 @@ public:
     HRESULT Run();
     HRESULT Pause();
     HRESULT Stop();
-    long GetEvent();
+    // The next queued event's code (0 when none), its first parameter through
+    // plParam1 when given (the status of an error event).
+    long GetEvent(LONG_PTR* plParam1 = nullptr);
     // Opens the graph in the external graph editor (E_FAIL without a graph).
     HRESULT ShowGraph();
     // For the tests: the bridge's state.
@@ -52,12 +54,10 @@ public:
             pQuelmar->GetChannelCount(&nChannels);
         return static_cast<int>(nChannels);
     }
-    double GetLevel(ULONG nChannel)
+    HRESULT GetLevel(ULONG nChannel, double* pdblLevel)
     {
-        double dblLevel = 0.0;
-        if (IQuelmar* pQuelmar = Quelmar())
-            pQuelmar->GetLevel(nChannel, &dblLevel);
-        return dblLevel;
+        IQuelmar* pQuelmar = Quelmar();
+        return pQuelmar ? pQuelmar->GetLevel(nChannel, pdblLevel) : E_FAIL;
     }
     HRESULT GetGain(ULONG nChannel, double* pdblGain)
     {

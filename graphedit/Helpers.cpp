@@ -17,6 +17,8 @@ constexpr DWORD c_dwVisibleMs = 100;
 constexpr WPARAM c_wConnectCommand = 0x00018034;
 constexpr int c_nDialogAttempts = 9;
 constexpr DWORD c_dwQuitMs = 1000;
+constexpr DWORD c_dwQuitStepMs = 50;     // how often a quit that could not be posted is tried again
+constexpr DWORD c_dwListBoxMs = 500;     // the longest the editor's list box may take to answer
 
 DWORD LowBits(const void* p)
 {
@@ -53,6 +55,28 @@ LPCSTR FindText(LPCSTR psz, LPCSTR pszWanted)
         if (strncmp(psz, pszWanted, nWanted) == 0)
             return psz;
     return nullptr;
+}
+
+// Waits up to dwMs for hObject while serving this thread's apartment (an
+// editor bound to our graph releases it through it); true once signalled.
+bool WaitServingApartment(HANDLE hObject, DWORD dwMs)
+{
+    DWORD dwIndex = 0;
+    HRESULT hr = CoWaitForMultipleHandles(0, dwMs, 1, &hObject, &dwIndex);
+    if (hr == CO_E_NOTINITIALIZED)
+        return WaitForSingleObject(hObject, dwMs) == WAIT_OBJECT_0;
+    return hr == S_OK;
+}
+
+// A list-box message with a bounded wait: false when the editor did not
+// answer in time (a hung editor never hangs us).
+bool SendToListBox(HWND hWndListBox, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* plResult)
+{
+    DWORD_PTR dwResult = 0;
+    if (!SendMessageTimeoutW(hWndListBox, uMsg, wParam, lParam, SMTO_NORMAL, c_dwListBoxMs, &dwResult))
+        return false;
+    *plResult = static_cast<LRESULT>(dwResult);
+    return true;
 }
 
 }  // namespace
@@ -184,8 +208,7 @@ HRESULT CGraphEdit::LoadGraphEdit(LPCSTR pszProppage)
         HRESULT hr = dwWait == WAIT_TIMEOUT ? E_FAIL : LastErrorStatus();
         ATLTRACE2(atlTraceGeneral, 2, "###Err### CGraphEdit::LoadGraphEdit(): WaitForInputIdle()=%u, hr=0x%X\n",
                   static_cast<unsigned>(dwWait), static_cast<unsigned>(hr));
-        CloseHandle(rgPI.hThread);
-        CloseHandle(rgPI.hProcess);
+        m_rgPI = rgPI;  // it may still come up: the next Close asks it to quit
         return hr;
     }
     m_rgPI = rgPI;
@@ -279,9 +302,13 @@ void CGraphEdit::SelectGraph(const void* pGraph)
     for (int nAttempt = 0; nAttempt < c_nDialogAttempts; nAttempt++) {
         EnumWindows(EnumDialogProc, reinterpret_cast<LPARAM>(this));
         if (IsWindow(m_hWndListBox)) {
-            int nItem = FindGraphItem(pGraph);
+            bool bAnswered = true;
+            int nItem = FindGraphItem(pGraph, &bAnswered);
+            if (!bAnswered)
+                return;  // a hung editor: no match, and no more waiting on it
             if (nItem != -1) {
-                if (SendMessageA(m_hWndListBox, LB_SETCURSEL, nItem, 0) != LB_ERR)
+                LRESULT lResult = LB_ERR;
+                if (SendToListBox(m_hWndListBox, LB_SETCURSEL, nItem, 0, &lResult) && lResult != LB_ERR)
                     PostMessageA(GetParent(m_hWndListBox), WM_COMMAND, IDOK, 0);
                 return;
             }
@@ -290,24 +317,41 @@ void CGraphEdit::SelectGraph(const void* pGraph)
     }
 }
 
-int CGraphEdit::FindGraphItem(const void* pGraph)
+bool CGraphEdit::NarrowEntry(LPCWSTR pwszEntry, char (&szEntry)[64])
 {
+    // At most 63 bytes: the last stays the terminator whatever the conversion
+    // left behind when the text did not fit.
+    szEntry[sizeof(szEntry) - 1] = '\0';
+    return WideCharToMultiByte(CP_THREAD_ACP, 0, pwszEntry, -1, szEntry, sizeof(szEntry) - 1, nullptr, nullptr) > 0;
+}
+
+int CGraphEdit::FindGraphItem(const void* pGraph, bool* pbAnswered)
+{
+    *pbAnswered = true;
     if (!IsWindow(m_hWndListBox))
         return -1;
-    int nCount = static_cast<int>(SendMessageA(m_hWndListBox, LB_GETCOUNT, 0, 0));
+    LRESULT nCount = 0;
+    if (!SendToListBox(m_hWndListBox, LB_GETCOUNT, 0, 0, &nCount)) {
+        *pbAnswered = false;
+        return -1;
+    }
     for (int i = 0; i < nCount; i++) {
         // Entries that do not fit the buffer are skipped, never read past it.
         WCHAR wszEntry[64] = {};
-        LRESULT nLength = SendMessageW(m_hWndListBox, LB_GETTEXTLEN, i, 0);
+        LRESULT nLength = 0;
+        *pbAnswered = SendToListBox(m_hWndListBox, LB_GETTEXTLEN, i, 0, &nLength);
+        if (!*pbAnswered)
+            return -1;
         if (nLength <= 0 || nLength >= static_cast<LRESULT>(ARRAYSIZE(wszEntry)))
             continue;
         // Read wide: Wine hands only an entry's first character to an 8-bit
         // LB_GETTEXT from another process. The text is then 8-bit as ever.
-        if (SendMessageW(m_hWndListBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wszEntry)) <= 0)
-            continue;
-        char szCookieName[64] = {};
-        WideCharToMultiByte(CP_THREAD_ACP, 0, wszEntry, -1, szCookieName, sizeof(szCookieName), nullptr, nullptr);
-        if (MatchCookieName(szCookieName, pGraph))
+        LRESULT nCopied = 0;
+        *pbAnswered = SendToListBox(m_hWndListBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wszEntry), &nCopied);
+        if (!*pbAnswered)
+            return -1;
+        char szCookieName[64];
+        if (nCopied > 0 && NarrowEntry(wszEntry, szCookieName) && MatchCookieName(szCookieName, pGraph))
             return i;
     }
     return -1;
@@ -325,8 +369,14 @@ void CGraphEdit::Close()
 void CGraphEdit::CloseGraphEdit()
 {
     if (m_rgPI.hThread) {
-        PostThreadMessageA(m_rgPI.dwThreadId, WM_QUIT, 0, 0);
-        WaitForSingleObject(m_rgPI.hThread, c_dwQuitMs);
+        // An editor still starting has no message queue yet: the quit is
+        // posted again until it arrives or the wait is over.
+        DWORD dwStart = GetTickCount();
+        bool bPosted = false;
+        do {
+            if (!bPosted)
+                bPosted = PostThreadMessageA(m_rgPI.dwThreadId, WM_QUIT, 0, 0) != FALSE;
+        } while (!WaitServingApartment(m_rgPI.hThread, c_dwQuitStepMs) && GetTickCount() - dwStart < c_dwQuitMs);
         CloseHandle(m_rgPI.hThread);
     }
     if (m_rgPI.hProcess)

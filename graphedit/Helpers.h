@@ -29,9 +29,14 @@ public:
     static bool MatchCookieName(LPCSTR pszCookieName, const void* pGraph);
     // Whether Proppage.dll is registered; its path (260 characters) when given.
     static bool IsProppageRegistered(LPSTR pszPath);
+    // A connect-list entry in the thread's code page, in at most 63 bytes and
+    // a terminator; false when it does not convert (then not to be matched).
+    static bool NarrowEntry(LPCWSTR pwszEntry, char (&szEntry)[64]);
 
     DWORD Cookie() const { return m_dwCookie; }
     DWORD EditorProcessId() const { return m_rgPI.dwProcessId; }
+    // Whether an editor started here may still run (and hold the graph).
+    bool HasEditor() const { return m_rgPI.hProcess != nullptr; }
 
 private:
     HRESULT LoadGraphEdit(LPCSTR pszProppage);
@@ -39,7 +44,9 @@ private:
     bool WaitWhileHidden();
     void PostConnectCommand();
     void SelectGraph(const void* pGraph);
-    int FindGraphItem(const void* pGraph);
+    // The entry naming pGraph, -1 when none; *pbAnswered false when the list
+    // box did not answer in time.
+    int FindGraphItem(const void* pGraph, bool* pbAnswered);
     void CloseGraphEdit();
 
     static BOOL CALLBACK EnumMainWindowProc(HWND hWnd, LPARAM lParam);

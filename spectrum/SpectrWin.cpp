@@ -16,6 +16,14 @@ constexpr int c_nLabelStrip = 20;      // pixels under the bars for the octave l
 constexpr int c_nLabelOffset = 3;      // octave labels this far below the bar area
 constexpr double c_dblClearedDb = -120.0;
 
+// The band counts the window can label: 11 octaves of 1, 2, 3 or 6 bands
+// (0: no spectrum).
+bool IsShownBandsPerOctave(int nBandsPerOctave)
+{
+    return nBandsPerOctave == 0 || nBandsPerOctave == 1 || nBandsPerOctave == 2 || nBandsPerOctave == 3 ||
+           nBandsPerOctave == 6;
+}
+
 }  // namespace
 
 int RoundToInt(double dbl)
@@ -42,10 +50,12 @@ HRESULT CSpectrWin::SetGraph(int nBandsPerOctave, CGraph* pGraph)
     m_pGraph = pGraph;
     free(m_pdblSpectr);
     m_pdblSpectr = nullptr;
-    m_nBands = static_cast<unsigned>(nBandsPerOctave) * 11;
-    if (nBandsPerOctave == 0) {
+    // Any other count could wrap to a few bands or ask for gigabytes: none shown.
+    bool bShown = IsShownBandsPerOctave(nBandsPerOctave);
+    m_nBands = bShown ? static_cast<unsigned>(nBandsPerOctave) * 11 : 0;
+    if (m_nBands == 0) {
         InvalidateRect(nullptr, TRUE);
-        return S_OK;
+        return bShown ? S_OK : E_INVALIDARG;
     }
     m_pdblSpectr = static_cast<double*>(malloc(m_nBands * sizeof(double)));
     if (!m_pdblSpectr)

@@ -27,7 +27,8 @@ public:
     // Creates the window over rc (the parent's client coordinates), visible,
     // with a client edge. Returns 0 whether or not the window was made.
     HRESULT Create(HWND hWndParent, RECT& rc);
-    // Shows 11 x nBandsPerOctave bands of pGraph's filter (none for 0).
+    // Shows 11 x nBandsPerOctave bands of pGraph's filter (none for 0); any
+    // count but 0, 1, 2, 3 or 6 shows none and gives E_INVALIDARG.
     HRESULT SetGraph(int nBandsPerOctave, CGraph* pGraph);
     // Polls nChannel from now on; the bars are cleared (not repainted).
     void SetChannel(int nChannel);

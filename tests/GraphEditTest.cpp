@@ -7,7 +7,9 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TraceCapture.h"
@@ -363,6 +365,123 @@ TEST_F(StandInEditor, OtherLaunchErrorsComeBackAtOnce)
     CEditorRegistry::SetProppage("Proppage.dll");  // no folder: no second attempt
     CEditorRegistry::SetEditorPath(BinFolder() + "no-such-editor.exe");
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), m_cgraph.ShowGraph());
+}
+
+// Our graph as the running object table hands it out (the editor's view).
+HRESULT GraphFromRot(IMediaControl** ppControl)
+{
+    CComPtr<IRunningObjectTable> spROT;
+    CComPtr<IEnumMoniker> spEnum;
+    CComPtr<IBindCtx> spBindCtx;
+    HRESULT hr = GetRunningObjectTable(0, &spROT);
+    if (FAILED(hr) || FAILED(hr = spROT->EnumRunning(&spEnum)) || FAILED(hr = CreateBindCtx(0, &spBindCtx)))
+        return hr;
+    for (CComPtr<IMoniker> spMoniker; spEnum->Next(1, &spMoniker, nullptr) == S_OK; spMoniker.Release()) {
+        LPOLESTR pszName = nullptr;
+        bool bOurs = SUCCEEDED(spMoniker->GetDisplayName(spBindCtx, nullptr, &pszName)) &&
+                     std::string(CW2A(pszName)).find("pid " + Hex(GetCurrentProcessId())) != std::string::npos;
+        CoTaskMemFree(pszName);
+        CComPtr<IUnknown> spGraph;
+        if (bOurs && spROT->GetObject(spMoniker, &spGraph) == S_OK)
+            return spGraph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(ppControl));
+    }
+    return E_FAIL;
+}
+
+TEST_F(StandInEditor, AnEditorHoldingTheGraphEndsWhileClosingAndTheGraphStops)
+{
+    SetEnvironmentVariableA("QUELMAR_STANDIN", "hold-graph");
+    ASSERT_EQ(S_OK, m_cgraph.ShowGraph());
+    ASSERT_TRUE(WaitForConnection());
+    CComPtr<IMediaControl> spControl;  // stands for the editor's hold on the graph after we let go
+    ASSERT_EQ(S_OK, GraphFromRot(&spControl));
+    ASSERT_TRUE(SUCCEEDED(m_cgraph.Run()));
+    HANDLE hEditor = OpenEditor();
+    m_cgraph.Reset();  // as a rebuild does
+    // Its release of our graph came through this apartment while closing waited.
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hEditor, 0));
+    OAFilterState eState = State_Running;
+    EXPECT_EQ(S_OK, spControl->GetState(5000, &eState));
+    EXPECT_EQ(State_Stopped, eState);  // nothing plays on through the rebuild
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(hEditor, 0) == WAIT_OBJECT_0; }, 5000));
+    CloseHandle(hEditor);
+}
+
+TEST_F(StandInEditor, AHungEditorCannotHangShowGraph)
+{
+    SetEnvironmentVariableA("QUELMAR_STANDIN", "hung-list");
+    // On a thread of its own, so that a hang shows as a missed deadline.
+    HANDLE hReturned = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HRESULT hrShown = E_UNEXPECTED;
+    DWORD dwEditor = 0;
+    std::thread thread([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        {
+            CComPtr<IGraphBuilder> spGraph;
+            spGraph.CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER);
+            CGraphEdit graphEdit;
+            hrShown = graphEdit.ShowGraph(spGraph);
+            dwEditor = graphEdit.EditorProcessId();
+            SetEvent(hReturned);
+        }
+        CoUninitialize();
+    });
+    bool bReturned = WaitForSingleObject(hReturned, 20000) == WAIT_OBJECT_0;
+    EXPECT_TRUE(bReturned) << "ShowGraph still waits on the hung editor";
+    if (bReturned) {
+        EXPECT_EQ(S_OK, hrShown);  // started and asked; no entry could be chosen
+        char szTitle[32] = {};
+        GetWindowTextA(MainWindowOf(dwEditor), szTitle, sizeof(szTitle));
+        EXPECT_STREQ("Hung", szTitle);  // the list box was asked and did hang
+    }
+    EndStrayEditors();  // lets a thread stuck in a message to it go
+    thread.join();
+    CloseHandle(hReturned);
+}
+
+TEST_F(StandInEditor, AnEditorThatWasNotIdleInTimeIsEndedAtTheNextClose)
+{
+    SetEnvironmentVariableA("QUELMAR_STANDIN", "slow-idle");
+    ASSERT_EQ(E_FAIL, m_cgraph.ShowGraph());
+    DWORD dwEditor = m_cgraph.GraphEdit().EditorProcessId();
+    ASSERT_NE(0u, dwEditor) << "the editor was forgotten";
+    HANDLE hEditor = OpenEditor();
+    ASSERT_NE(nullptr, hEditor);
+    // It comes up late, as such an editor does, and is then the user's to see.
+    ASSERT_TRUE(PumpUntil([&] { return MainWindowOf(dwEditor) != nullptr; }, 10000));
+    m_cgraph.Reset();
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(hEditor, 0) == WAIT_OBJECT_0; }, 10000));
+    CloseHandle(hEditor);
+}
+
+TEST(NarrowEntry, FitsSixtyThreeBytesWithTheTerminatorOrFails)
+{
+    // A multi-byte code page: U+3042 is two bytes in code page 932.
+    LCID lcidBefore = GetThreadLocale();
+    ASSERT_TRUE(SetThreadLocale(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT)));
+    char szProbe[8] = {};
+    ASSERT_EQ(3, WideCharToMultiByte(CP_THREAD_ACP, 0, L"\x3042", -1, szProbe, sizeof(szProbe), nullptr, nullptr));
+    const struct {
+        std::wstring strEntry;
+        bool bConverts;
+    } rgCases[] = {
+        {std::wstring(60, L'x') + L"\x3042", true},   // 62 bytes and the terminator
+        {std::wstring(61, L'x') + L"\x3042", false},  // 63 bytes: no room left for the terminator
+        {std::wstring(62, L'x') + L"\x3042", false},  // 64 bytes: the whole buffer
+        {std::wstring(31, L'\x3042'), true},
+        {std::wstring(32, L'\x3042'), false},
+        {L"pid 0000002a IFilterGraph = 12345678", true},
+    };
+    for (const auto& c : rgCases) {
+        char szEntry[64];
+        memset(szEntry, 'z', sizeof(szEntry));
+        EXPECT_EQ(c.bConverts, CGraphEdit::NarrowEntry(c.strEntry.c_str(), szEntry)) << c.strEntry.size();
+        EXPECT_EQ('\0', szEntry[63]) << c.strEntry.size();
+        if (c.bConverts) {
+            EXPECT_EQ(std::string(CW2A(c.strEntry.c_str(), 932)), szEntry);
+        }
+    }
+    SetThreadLocale(lcidBefore);
 }
 
 }  // namespace

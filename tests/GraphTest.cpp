@@ -3,6 +3,8 @@
 // and the typed access to the level filter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "BadFiles.h"
@@ -304,6 +306,64 @@ TEST_F(FakeGraph, SeekByRatioClampsTruncatesAndOnlySeeks)
     EXPECT_EQ(123, m_graph.m_llSetCurrent);
 }
 
+TEST_F(FakeGraph, SeekByRatioNeverLeavesTheDuration)
+{
+    ASSERT_EQ(S_OK, Build());
+    const LONGLONG llHuge = MAXLONGLONG - 100;  // as a double: 2^63, beyond LONGLONG
+    const struct {
+        LONGLONG llDuration;
+        double dblRatio;
+        LONGLONG llExpected;
+    } rgCases[] = {{llHuge, 1.0, llHuge}, {MAXLONGLONG, 1.0, MAXLONGLONG}, {llHuge, 0.0, 0},
+                   {10000001, std::nan(""), 0}, {-10000001, 0.5, 0}};
+    for (const auto& c : rgCases) {
+        m_graph.m_llDuration = c.llDuration;
+        EXPECT_EQ(S_OK, m_cgraph.SetPositionRatio(c.dblRatio));
+        EXPECT_EQ(c.llExpected, m_graph.m_llSetCurrent) << c.llDuration << " x " << c.dblRatio;
+    }
+}
+
+struct CEnumCase {
+    const char* pszName;
+    std::function<void(CFakeTopology&)> fnSpoil;
+    HRESULT hrExpected;
+};
+
+// A walk over filters or pins that cannot start or breaks part-way fails
+// with its status; only a plain end of the list ends it.
+TEST_F(FakeGraph, CheckFilterFailsWhenAnEnumerationFails)
+{
+    const CEnumCase rgCases[] = {
+        {"FiltersSucceedWithoutEnumerator", [](CFakeTopology& t) { t.m_graph.m_hrEnumFilters = S_FALSE; }, E_FAIL},
+        {"FiltersRefused", [](CFakeTopology& t) { t.m_graph.m_hrEnumFilters = E_OUTOFMEMORY; }, E_OUTOFMEMORY},
+        {"FiltersBreakBeforeTheFilter",
+         [](CFakeTopology& t) {
+             std::vector<IBaseFilter*>& rgFilters = t.m_graph.m_rgFilters;
+             rgFilters.erase(std::find(rgFilters.begin(), rgFilters.end(), static_cast<IBaseFilter*>(&t.m_quelmar)));
+             t.m_graph.m_hrEnumFiltersAtEnd = VFW_E_ENUM_OUT_OF_SYNC;
+         },
+         VFW_E_ENUM_OUT_OF_SYNC},
+        {"PinsSucceedWithoutEnumerator", [](CFakeTopology& t) { t.m_quelmar.m_hrEnumPins = S_FALSE; }, E_FAIL},
+        {"PinsBreakAfterBoth", [](CFakeTopology& t) { t.m_quelmar.m_hrPinsAtEnd = VFW_E_ENUM_OUT_OF_SYNC; },
+         VFW_E_ENUM_OUT_OF_SYNC},
+    };
+    ASSERT_EQ(S_OK, Build());
+    CComPtr<IBaseFilter> spFilter;
+    ASSERT_EQ(S_OK, m_cgraph.CheckFilter(CLSID_Quelmar, &spFilter));
+    spFilter.Release();
+    std::vector<IBaseFilter*> rgFilters = m_graph.m_rgFilters;
+    for (const CEnumCase& c : rgCases) {
+        c.fnSpoil(*this);
+        EXPECT_EQ(c.hrExpected, m_cgraph.CheckFilter(CLSID_Quelmar, &spFilter)) << c.pszName;
+        EXPECT_EQ(nullptr, spFilter.p) << c.pszName;
+        m_graph.m_rgFilters = rgFilters;
+        m_graph.m_hrEnumFilters = S_OK;
+        m_graph.m_hrEnumFiltersAtEnd = S_FALSE;
+        m_quelmar.m_hrEnumPins = S_OK;
+        m_quelmar.m_hrPinsAtEnd = S_FALSE;
+    }
+}
+
 TEST_F(FakeGraph, PositionGettersCheckTheirArgumentsFirst)
 {
     LONGLONG ll1 = 5, ll2 = 5;
@@ -340,7 +400,9 @@ TEST_F(FakeGraph, FilterCallsReachTheFilterWithTheirArguments)
     EXPECT_EQ(S_OK, m_cgraph.UnadviseEvent(7));
     EXPECT_EQ(S_OK, m_cgraph.GetGain(1, &dbl1));
     EXPECT_EQ(S_OK, m_cgraph.GetAutoGain(0, &dbl1, &dbl2));
-    EXPECT_EQ(-12.0, m_cgraph.GetLevel(1));
+    double dblLevel = 0.0;
+    EXPECT_EQ(S_OK, m_cgraph.GetLevel(1, &dblLevel));
+    EXPECT_EQ(-12.0, dblLevel);
     EXPECT_EQ(S_OK, m_cgraph.SetFFT(QUELMAR_WINDOW_HAMMING, 13));
     EXPECT_EQ(S_OK, m_cgraph.SetBandsPerOctave(6));
     EXPECT_EQ(
@@ -371,7 +433,7 @@ TEST_F(FakeGraph, WithoutAFilterNothingReachesIt)
     double rgBands[33];
     DWORD dwCookie = 0;
     EXPECT_EQ(0, m_cgraph.GetChannelCount());
-    EXPECT_EQ(0.0, m_cgraph.GetLevel(0));
+    EXPECT_EQ(E_FAIL, m_cgraph.GetLevel(0, &dbl));
     EXPECT_EQ(E_FAIL, m_cgraph.GetGain(0, &dbl));
     EXPECT_EQ(E_FAIL, m_cgraph.SetGain(0, 3));
     EXPECT_EQ(E_FAIL, m_cgraph.GetAutoGain(0, &dbl, &dbl2));

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "DialogDriver.h"
@@ -164,6 +165,27 @@ TEST_F(MainDialogChooseFile, OpenFillsTheEdit)
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(info.hWnd); }, 10000));
     m_dialog.Sync();
     EXPECT_STRCASEEQ(strPath.c_str(), m_dialog.Text(IDC_FILE).c_str());
+}
+
+TEST_F(MainDialogChooseFile, ChoosingAFileElsewhereKeepsTheCurrentDirectory)
+{
+    // A program named like the editor next to the media must never be the one
+    // "Show graph" starts: the folder of the chosen file is not made current.
+    std::string strFolder = TestFilePath("elsewhere\\");
+    CreateDirectoryA(strFolder.c_str(), nullptr);
+    std::string strPath = LoudStereoWav(0.2, "elsewhere\\chosen.wav");
+    char szBefore[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, szBefore);
+    ASSERT_STRCASENE((strFolder.substr(0, strFolder.size() - 1)).c_str(), szBefore);
+    CMessageBoxInfo info = OpenFileDialog();
+    SendMessageA(FileNameEdit(info.hWnd), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(strPath.c_str()));
+    PostMessageA(GetDlgItem(info.hWnd, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(info.hWnd); }, 10000));
+    m_dialog.Sync();
+    EXPECT_STRCASEEQ(strPath.c_str(), m_dialog.Text(IDC_FILE).c_str());
+    char szAfter[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, szAfter);
+    EXPECT_STREQ(szBefore, szAfter);
 }
 
 TEST_F(MainDialogChooseFile, CancelChangesNothing)
@@ -415,6 +437,7 @@ TEST_F(MainDialogFake, ValuesReadBackBecomePositions)
     const CReadBackCase rgCases[] = {
         {3.4, -7.4, -7.6, 43, 13, 12},
         {-2.6, -20.6, 3.0, 37, 0, 20},  // 23 asked for; the trackbar holds 20
+        {1e300, 1e300, std::nan(""), 80, 20, 0},  // beyond any int, and no number: the nearest end
         {40.0, 0.0, -20.0, 80, 20, 0},
     };
     for (const CReadBackCase& c : rgCases) {
@@ -482,12 +505,39 @@ TEST_F(MainDialogFake, LevelBarShowsTheTruncatedLevelPlus40)
 {
     m_spTopology->m_graph.m_eState = State_Running;
     m_dialog.PostCommand(IDC_PLAY);
-    const std::pair<double, int> rgCases[] = {{-40.9, 0}, {-40.0, 0}, {-39.9, 1}, {-0.5, 40}, {3.2, 40}, {-20.0, 20}};
+    const std::pair<double, int> rgCases[] = {{-40.9, 0}, {-40.0, 0}, {-39.9, 1},  {-0.5, 40},
+                                              {3.2, 40},   {-20.0, 20}, {1e300, 40}, {-1e300, 0},
+                                              {std::nan(""), 0}, {-20.0, 20}};
     for (const auto& c : rgCases) {
         Filter().m_dblLevel = c.first;
         int nSentinel = c.second == 20 ? 10 : 20;  // anything but the expected position
         m_dialog.Send(IDC_LEVEL, PBM_SETPOS, nSentinel);
         EXPECT_TRUE(WaitUntil([&] { return m_dialog.Send(IDC_LEVEL, PBM_GETPOS) == c.second; })) << c.first;
+    }
+}
+
+TEST_F(MainDialogFake, FailingLevelReadShowsAnEmptyBar)
+{
+    m_spTopology->m_graph.m_eState = State_Running;
+    Filter().m_dblLevel = -3.0;
+    m_dialog.PostCommand(IDC_PLAY);
+    ASSERT_TRUE(WaitUntil([&] { return m_dialog.Send(IDC_LEVEL, PBM_GETPOS) == 37; }, 1000));
+    Filter().m_hrResult = E_FAIL;  // the value handed out is then no level
+    EXPECT_TRUE(WaitUntil([&] { return m_dialog.Send(IDC_LEVEL, PBM_GETPOS) == 0; }, 1000))
+        << m_dialog.Send(IDC_LEVEL, PBM_GETPOS);
+    Filter().m_hrResult = S_OK;
+    EXPECT_TRUE(WaitUntil([&] { return m_dialog.Send(IDC_LEVEL, PBM_GETPOS) == 37; }, 1000));
+}
+
+TEST_F(MainDialogFake, PlayedRangeMarkStaysWithinTheTrackbar)
+{
+    const std::pair<LONGLONG, int> rgCases[] = {
+        {5000000, 500}, {20000002, 1000}, {MAXLONGLONG / 2, 1000}, {-5000000, 0}, {MINLONGLONG / 2, 0}, {2500000, 250}};
+    for (const auto& c : rgCases) {
+        m_spTopology->m_graph.m_llPosition = c.first;
+        m_dialog.PostCommand(IDC_STOP);  // shows the position the graph reports
+        m_dialog.Sync();
+        EXPECT_EQ(c.second, m_dialog.Send(IDC_POSITION, TBM_GETSELEND)) << c.first;
     }
 }
 
@@ -666,12 +716,116 @@ TEST_F(MainDialogFake, AfterABuildTheControlsMirrorTheFilter)
     EXPECT_EQ("13", m_dialog.Text(IDC_FFT_ORDER));
     EXPECT_EQ(3, m_dialog.Send(IDC_BANDS_PER_OCTAVE, CB_GETCURSEL));
     EXPECT_EQ(3, m_dialog.Send(IDC_WINDOW_TYPE, CB_GETCURSEL));
-    // Writing the order sent it with the window shown until then ("Hann").
-    EXPECT_EQ(std::vector<std::string>{"SetFFT(4,13)"}, CallsOf("SetFFT"));
+    // Writing the order sends it with the filter's own window ("Hamming").
+    EXPECT_EQ(std::vector<std::string>{"SetFFT(3,13)"}, CallsOf("SetFFT"));
     Filter().m_nBandsPerOctave = 0;
     BuildFor(m_dialog, "again.wav");
     EXPECT_EQ(BST_UNCHECKED, m_dialog.Send(IDC_SPECTRUM, BM_GETCHECK));
     EXPECT_FALSE(IsWindowEnabled(m_dialog.Item(IDC_FFT_ORDER)));
+}
+
+TEST_F(MainDialogFake, WindowListAfterARebuildIsTheFilters)
+{
+    // The user picked another window; the new graph's filter has its own.
+    const std::pair<QUELMAR_WINDOW, int> rgCases[] = {
+        {QUELMAR_WINDOW_HANN, 4}, {QUELMAR_WINDOW_UNIFORM, 0}, {QUELMAR_WINDOW_BLACKMAN, 2}};
+    for (const auto& c : rgCases) {
+        m_dialog.Send(IDC_WINDOW_TYPE, CB_SETCURSEL, 3);  // "Hamming"
+        m_dialog.PostCommand(IDC_WINDOW_TYPE, CBN_SELCHANGE);
+        m_dialog.Sync();
+        Filter().m_eWindow = c.first;
+        Filter().m_nOrder = 11;
+        Calls().clear();
+        BuildFor(m_dialog, "again.wav");
+        EXPECT_EQ(c.second, m_dialog.Send(IDC_WINDOW_TYPE, CB_GETCURSEL)) << c.first;
+        EXPECT_EQ("11", m_dialog.Text(IDC_FFT_ORDER));
+        for (const std::string& strCall : CallsOf("SetFFT"))  // nothing sent changes the filter's window
+            EXPECT_EQ("SetFFT(" + std::to_string(c.first) + ",11)", strCall);
+    }
+}
+
+TEST_F(MainDialogFake, AdviceCheckedIsArmedAgainAfterARebuild)
+{
+    SendMessageA(m_dialog.Item(IDC_MIN_DURATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("0"));
+    m_dialog.Send(IDC_ADVICE, BM_CLICK);
+    ASSERT_EQ(1u, CallsOf("AdviseEvent").size());
+    Calls().clear();
+    BuildFor(m_dialog, "again.wav");
+    EXPECT_EQ(BST_CHECKED, m_dialog.Send(IDC_ADVICE, BM_GETCHECK));
+    ASSERT_EQ(std::vector<std::string>{"AdviseEvent(1,0,0,0,1,event)"}, CallsOf("AdviseEvent"));
+    // The new graph's filter fires (again and again, as a level held above the
+    // threshold does): the indicator lights.
+    HANDLE hEvent = Filter().m_hLastEvent;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            SetEvent(hEvent);
+            return IsWindowVisible(m_dialog.Item(IDC_INDICATOR)) != FALSE;
+        },
+        2000));
+    m_dialog.Send(IDC_ADVICE, BM_CLICK);
+    Calls().clear();
+    BuildFor(m_dialog, "again.wav");  // unchecked: nothing armed
+    EXPECT_TRUE(CallsOf("AdviseEvent").empty());
+}
+
+struct CRefusalCase {
+    const char* pszName;
+    std::string strPath;
+    std::string strText;
+};
+
+TEST_F(MainDialogFake, RefusedBuildReleasesThePlayingGraph)
+{
+    const CRefusalCase rgCases[] = {
+        {"EmptyName", "", "File not selected\n"},
+        {"PathTooLong", std::string(MAX_PATH + 10, 'a') + ".wav", "Can't build graph\n"},
+    };
+    for (const CRefusalCase& c : rgCases) {
+        BuildFor(m_dialog, "fake.wav");
+        m_dialog.PostCommand(IDC_PLAY);
+        m_dialog.Sync();
+        ASSERT_LT(1u, m_spTopology->m_graph.m_nRefs) << c.pszName;  // the dialog holds the graph
+        BuildFor(m_dialog, c.strPath);
+        CMessageBoxInfo info = CloseMessageBox(m_dialog);
+        EXPECT_EQ(0u, info.strText.find(c.strText)) << info.strText;
+        EXPECT_EQ(1u, m_spTopology->m_graph.m_nRefs) << c.pszName;  // only the fake's own reference
+        EXPECT_EQ(0, m_spTopology->m_graph.m_hwndNotify) << c.pszName;
+        EXPECT_FALSE(IsWindowEnabled(m_dialog.Item(IDC_STOP))) << c.pszName;
+    }
+}
+
+struct CStreamErrorCase {
+    const char* pszName;
+    long lEventCode;
+    LONG_PTR lStatus;
+    HRESULT hrShown;
+};
+
+TEST_F(MainDialogFake, StreamErrorStopsRewindsAndSaysSo)
+{
+    const CStreamErrorCase rgCases[] = {
+        {"ErrorAbort", EC_ERRORABORT, static_cast<LONG_PTR>(E_OUTOFMEMORY), E_OUTOFMEMORY},
+        {"StreamErrorStopped", EC_STREAM_ERROR_STOPPED, static_cast<LONG_PTR>(E_ACCESSDENIED), E_ACCESSDENIED},
+        {"ErrorWithoutAStatus", EC_ERRORABORT, 0, E_FAIL},
+    };
+    CFakeGraph& graph = m_spTopology->m_graph;
+    for (const CStreamErrorCase& c : rgCases) {
+        graph.m_rgEvents = {c.lEventCode};
+        graph.m_lEventParam1 = c.lStatus;
+        graph.m_llSetCurrent = -1;
+        graph.m_rgCalls.clear();
+        PostMessageA(m_dialog.Dialog(), WM_APP + 0x7B, 0, 0);
+        CMessageBoxInfo info = CloseMessageBox(m_dialog);
+        char szCode[32];
+        snprintf(szCode, sizeof(szCode), "\nError 0x%X", static_cast<unsigned>(c.hrShown));
+        EXPECT_EQ("Playback stopped\n" + SystemText(c.hrShown) + szCode, info.strText) << c.pszName;
+        EXPECT_NE(nullptr, info.hIcon) << c.pszName;
+        EXPECT_NE(graph.m_rgCalls.end(), std::find(graph.m_rgCalls.begin(), graph.m_rgCalls.end(), "Stop")) << c.pszName;
+        EXPECT_EQ(0, graph.m_llSetCurrent) << c.pszName;
+        EXPECT_EQ(std::vector<long>{c.lEventCode}, graph.m_rgFreedEvents) << c.pszName;
+        graph.m_rgFreedEvents.clear();
+    }
+    EXPECT_TRUE(IsWindowEnabled(m_dialog.Item(IDC_PLAY)));  // as after "The end": ready to play again
 }
 
 }  // namespace

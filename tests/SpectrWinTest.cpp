@@ -282,6 +282,21 @@ TEST_F(SpectrumWindow, BandCountsFollowTheBandsPerOctave)
     EXPECT_EQ(66u, host.m_wnd.Bands());  // unchanged
 }
 
+TEST_F(SpectrumWindow, CountsThatAreNoOctaveBandsAreRefused)
+{
+    CSpectrumHost host(200, 80);
+    // 390451573 x 11 wraps to 7 in 32 bits, 0xFFFFFFFF x 11 to a count of
+    // gigabytes; -1 is negative; 4, 5 and 12 are bands no label fits.
+    for (int n : {390451573, static_cast<int>(0xFFFFFFFF), -1, 4, 5, 12}) {
+        ASSERT_EQ(S_OK, host.m_wnd.SetGraph(3, &m_graph_));
+        EXPECT_EQ(E_INVALIDARG, host.m_wnd.SetGraph(n, &m_graph_)) << n;
+        EXPECT_EQ(0u, host.m_wnd.Bands()) << n;
+        EXPECT_EQ(nullptr, host.m_wnd.Spectrum()) << n;
+        host.Capture();  // paints the plain window
+        EXPECT_EQ(GetSysColor(COLOR_MENU), host.Pixel(host.m_cx / 2, host.m_cy / 2)) << n;
+    }
+}
+
 TEST_F(SpectrumWindow, PollsOnlyWhileTheGraphRunsAndRepaintsAfterEveryPoll)
 {
     CSpectrumHost host(200, 80);

@@ -4,7 +4,9 @@
 
 #include <commdlg.h>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
+#include <string>
 
 const CValueName g_rgBandsPerOctave[4] = {{1, "1"}, {2, "2"}, {3, "3"}, {6, "6"}};
 const CValueName g_rgWindowType[5] = {
@@ -35,6 +37,17 @@ int Clamp(int n, int nMin, int nMax)
     return n < nMin ? nMin : (n > nMax ? nMax : n);
 }
 
+// dbl truncated towards zero within [nMin, nMax]; NaN gives nMin. Converting
+// a double beyond int's range (or NaN) would be undefined.
+int TruncateClamped(double dbl, int nMin, int nMax)
+{
+    if (!(dbl > nMin))
+        return nMin;
+    if (dbl >= nMax)
+        return nMax;
+    return static_cast<int>(dbl);
+}
+
 // The row of a table whose nValue is nValue; nDefault when none.
 int RowOf(const CValueName* rgEntries, int nEntries, int nValue, int nDefault)
 {
@@ -42,6 +55,20 @@ int RowOf(const CValueName* rgEntries, int nEntries, int nValue, int nDefault)
         if (rgEntries[i].nValue == nValue)
             return i;
     return nDefault;
+}
+
+// The process's current directory; empty when it cannot be read.
+std::wstring CurrentDirectory()
+{
+    DWORD cch = GetCurrentDirectoryW(0, nullptr);
+    if (cch == 0)
+        return std::wstring();
+    std::wstring str(cch, L'\0');
+    DWORD cchCopied = GetCurrentDirectoryW(cch, &str[0]);
+    if (cchCopied == 0 || cchCopied >= cch)
+        return std::wstring();
+    str.resize(cchCopied);
+    return str;
 }
 
 }  // namespace
@@ -194,7 +221,13 @@ bool CMainDialog::ChooseFile(LPSTR pszFile)
     rgOFN.lpstrTitle = "Select test file";
     rgOFN.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     rgOFN.lpstrDefExt = "wav";
-    return GetOpenFileNameA(&rgOFN) == TRUE;
+    // The Open dialog moves the current directory to the chosen file's folder
+    // whatever its flags say; "Show graph" must never look for the editor there.
+    std::wstring strDirectory = CurrentDirectory();
+    bool bChosen = GetOpenFileNameA(&rgOFN) == TRUE;
+    if (!strDirectory.empty())
+        SetCurrentDirectoryW(strDirectory.c_str());
+    return bChosen;
 }
 
 LRESULT CMainDialog::OnFileChange(WORD /*wNotifyCode*/, WORD /*wID*/, HWND /*hWndCtl*/, BOOL& /*bHandled*/)
@@ -209,14 +242,12 @@ LRESULT CMainDialog::OnBuildGraph(WORD /*wNotifyCode*/, WORD /*wID*/, HWND /*hWn
     KillTimer(TIMER_POSITION);
     DisarmTrigger();
     if (m_szFile[0] == '\0') {
-        EnableGraphControls(FALSE);
-        ShowError("File not selected", E_INVALIDARG);
+        RefuseBuild("File not selected", E_INVALIDARG);
         return 0;
     }
     if (GetDlgItem(IDC_FILE).GetWindowTextLength() >= MAX_PATH) {
         // The path was cut to fit m_szFile: building would open another file than the one named.
-        EnableGraphControls(FALSE);
-        ShowError("Can't build graph", HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+        RefuseBuild("Can't build graph", HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
         return 0;
     }
     HRESULT hr = m_graph.BuildGraph(m_szFile, m_hWnd, WM_GRAPHNOTIFY);
@@ -231,7 +262,17 @@ LRESULT CMainDialog::OnBuildGraph(WORD /*wNotifyCode*/, WORD /*wID*/, HWND /*hWn
     SendDlgItemMessage(IDC_GAIN, TBM_SETPOS, TRUE, c_nGainOffset);
     UpdatePosition();
     EnableGraphControls(TRUE);
+    AdviseTrigger(-1);  // "Advice" still checked: armed for the new graph
     return 0;
+}
+
+void CMainDialog::RefuseBuild(LPCSTR pszText, HRESULT hr)
+{
+    // The old graph goes as with a failed build: nothing plays that the
+    // disabled controls could not stop.
+    m_graph.Reset();
+    EnableGraphControls(FALSE);
+    ShowError(pszText, hr);
 }
 
 void CMainDialog::SetCaption()
@@ -333,7 +374,9 @@ void CMainDialog::UpdatePosition()
         LONGLONG llPosition = 0;
         hr = m_graph.GetPosition(&llPosition);
         if (hr == S_OK) {
-            WORD wMark = static_cast<WORD>(static_cast<int>(llPosition * static_cast<double>(c_nPositionRange) / llDuration + 0.5));
+            // A position before the start or past the end marks the nearest end.
+            WORD wMark = static_cast<WORD>(TruncateClamped(
+                llPosition * static_cast<double>(c_nPositionRange) / llDuration + 0.5, 0, c_nPositionRange));
             SendDlgItemMessage(IDC_POSITION, TBM_SETSEL, TRUE, MAKELPARAM(0, wMark));
             char szPosition[32], szDuration[32];
             snprintf(sz, sizeof(sz), "%s : %s", FormatTime(szPosition, llPosition), FormatTime(szDuration, llDuration));
@@ -396,16 +439,26 @@ int CMainDialog::TrackbarValue(int nID, int nOffset, int nMin, int nMax)
 
 LRESULT CMainDialog::OnGraphNotify(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, BOOL& /*bHandled*/)
 {
-    for (long lEventCode = m_graph.GetEvent(); lEventCode != 0; lEventCode = m_graph.GetEvent()) {
+    LONG_PTR lParam1 = 0;
+    for (long lEventCode = m_graph.GetEvent(&lParam1); lEventCode != 0; lEventCode = m_graph.GetEvent(&lParam1)) {
         if (lEventCode == EC_COMPLETE) {
-            m_graph.Stop();
-            m_graph.SetPosition(0);
-            ShowError("The end", 0);
+            EndPlayback("The end", 0);
+        } else if (lEventCode == EC_ERRORABORT || lEventCode == EC_STREAM_ERROR_STOPPED) {
+            // The stream broke: the graph still says it runs, but nothing plays.
+            HRESULT hr = static_cast<HRESULT>(lParam1);
+            EndPlayback("Playback stopped", FAILED(hr) ? hr : E_FAIL);
         } else {
             ATLTRACE2(atlTraceGeneral, 2, "CMainDialog::OnGraphNotify(): event 0x%X\n", static_cast<unsigned>(lEventCode));
         }
     }
     return 0;
+}
+
+void CMainDialog::EndPlayback(LPCSTR pszText, HRESULT hr)
+{
+    m_graph.Stop();
+    m_graph.SetPosition(0);
+    ShowError(pszText, hr);
 }
 
 // ---- Channels, level and gain -------------------------------------------------
@@ -431,13 +484,14 @@ void CMainDialog::UpdateChannelControls()
     double dblGain = 0.0;
     if (m_graph.GetGain(m_nCurrentChannel, &dblGain) != S_OK)
         dblGain = 0.0;
-    SendDlgItemMessage(IDC_GAIN, TBM_SETPOS, TRUE, static_cast<int>(dblGain + c_nGainOffset + 0.5));
+    SendDlgItemMessage(IDC_GAIN, TBM_SETPOS, TRUE, TruncateClamped(dblGain + c_nGainOffset + 0.5, 0, 2 * c_nGainOffset));
     double dblThreshold = 0.0;
     dblGain = 0.0;
     if (m_graph.GetAutoGain(m_nCurrentChannel, &dblThreshold, &dblGain) != S_OK)
         dblThreshold = dblGain = 0.0;
-    SendDlgItemMessage(IDC_AG_THRESHOLD, TBM_SETPOS, TRUE, static_cast<int>(dblThreshold + c_nAutoGainOffset + 0.5));
-    SendDlgItemMessage(IDC_AG_GAIN, TBM_SETPOS, TRUE, static_cast<int>(dblGain + c_nAutoGainOffset + 0.5));
+    SendDlgItemMessage(IDC_AG_THRESHOLD, TBM_SETPOS, TRUE,
+                       TruncateClamped(dblThreshold + c_nAutoGainOffset + 0.5, 0, c_nAutoGainOffset));
+    SendDlgItemMessage(IDC_AG_GAIN, TBM_SETPOS, TRUE, TruncateClamped(dblGain + c_nAutoGainOffset + 0.5, 0, c_nAutoGainOffset));
     m_wndSpectr.SetChannel(m_nCurrentChannel);
 }
 
@@ -453,7 +507,10 @@ LRESULT CMainDialog::OnChannelChange(WORD /*wNotifyCode*/, WORD /*wID*/, HWND /*
 
 void CMainDialog::UpdateLevel()
 {
-    int nLevel = static_cast<int>(m_graph.GetLevel(m_nCurrentChannel));
+    double dblLevel = 0.0;
+    if (m_graph.GetLevel(m_nCurrentChannel, &dblLevel) != S_OK)
+        dblLevel = -HUGE_VAL;  // unreadable: the empty bar, never a full one
+    int nLevel = TruncateClamped(dblLevel, -41, 0);
     SendDlgItemMessage(IDC_LEVEL, PBM_SETPOS, nLevel < -40 ? 0 : nLevel + 40);
 }
 
@@ -549,10 +606,12 @@ void CMainDialog::ReadSpectrumSettings()
         QUELMAR_WINDOW eWindow = QUELMAR_WINDOW_HANN;
         ULONG nOrder = 12;
         m_graph.GetFFT(&eWindow, &nOrder);
-        SetDlgItemInt(IDC_FFT_ORDER, nOrder, FALSE);  // sends the order with the window shown until now
+        // The window first: writing the order sends it with the window shown.
+        int nWindowRow = RowOf(g_rgWindowType, ARRAYSIZE(g_rgWindowType), static_cast<int>(eWindow), c_nDefaultWindowRow);
+        SendDlgItemMessage(IDC_WINDOW_TYPE, CB_SETCURSEL, nWindowRow);
+        SetDlgItemInt(IDC_FFT_ORDER, nOrder, FALSE);
         int nRow = RowOf(g_rgBandsPerOctave, ARRAYSIZE(g_rgBandsPerOctave), static_cast<int>(nBandsPerOctave), 0);
         SendDlgItemMessage(IDC_BANDS_PER_OCTAVE, CB_SETCURSEL, nRow);
-        SendDlgItemMessage(IDC_WINDOW_TYPE, CB_SETCURSEL, eWindow);
     }
     CheckDlgButton(IDC_SPECTRUM, nBandsPerOctave != 0 ? BST_CHECKED : BST_UNCHECKED);
     EnableSpectrumControls(nBandsPerOctave != 0);

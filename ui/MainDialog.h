@@ -107,6 +107,8 @@ private:
     void InitTrackbar(int nID, int nMax, int nPageSize, int nFirstTick, int nLastTick, int nTickStep);
     void FillCombo(int nID, const CValueName* rgEntries, int nEntries, int nSelected);
     void DisarmTrigger();
+    void RefuseBuild(LPCSTR pszText, HRESULT hr);
+    void EndPlayback(LPCSTR pszText, HRESULT hr);
     int ShowError(LPCSTR pszText, HRESULT hr);
 
     char m_szFile[MAX_PATH];

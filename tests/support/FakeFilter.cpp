@@ -97,12 +97,14 @@ STDMETHODIMP CFakeFilter::GetClassID(CLSID* pClassID)
 STDMETHODIMP CFakeFilter::EnumPins(IEnumPins** ppEnum)
 {
     *ppEnum = nullptr;
-    if (FAILED(m_hrEnumPins))
+    if (m_hrEnumPins != S_OK)
         return m_hrEnumPins;
     std::vector<IPin*> rgPins;
     for (const std::unique_ptr<CFakePin>& spPin : m_rgPins)
         rgPins.push_back(spPin.get());
-    *ppEnum = new CFakeEnum<IEnumPins, IPin>(rgPins);
+    auto* pEnum = new CFakeEnum<IEnumPins, IPin>(rgPins);
+    pEnum->m_hrAtEnd = m_hrPinsAtEnd;
+    *ppEnum = pEnum;
     return S_OK;
 }
 

@@ -76,7 +76,8 @@ public:
     LPCWSTR m_pszName;
     CLSID m_clsid;
     HRESULT m_hrGetClassID = S_OK;
-    HRESULT m_hrEnumPins = S_OK;
+    HRESULT m_hrEnumPins = S_OK;    // a success other than S_OK hands out no enumerator
+    HRESULT m_hrPinsAtEnd = S_FALSE;  // what the pin enumerator's Next answers after the last pin
     std::vector<std::unique_ptr<CFakePin>> m_rgPins;
 };
 

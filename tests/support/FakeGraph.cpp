@@ -71,7 +71,7 @@ STDMETHODIMP CFakeGraph::GetEvent(long* plEventCode, LONG_PTR* plParam1, LONG_PT
     if (m_rgEvents.empty())
         return E_ABORT;
     *plEventCode = m_rgEvents.front();
-    *plParam1 = 11;
+    *plParam1 = m_lEventParam1;
     *plParam2 = 22;
     m_rgEvents.erase(m_rgEvents.begin());
     return S_OK;
@@ -79,7 +79,7 @@ STDMETHODIMP CFakeGraph::GetEvent(long* plEventCode, LONG_PTR* plParam1, LONG_PT
 
 STDMETHODIMP CFakeGraph::FreeEventParams(long lEvCode, LONG_PTR lParam1, LONG_PTR lParam2)
 {
-    if (lParam1 == 11 && lParam2 == 22)
+    if (lParam1 == m_lEventParam1 && lParam2 == 22)
         m_rgFreedEvents.push_back(lEvCode);
     return S_OK;
 }

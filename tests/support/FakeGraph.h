@@ -112,6 +112,7 @@ public:
     std::function<void()> m_fnRenderFile;   // what RenderFile builds
 
     std::vector<long> m_rgEvents;  // queued event codes, first out first
+    LONG_PTR m_lEventParam1 = 11;  // every event's first parameter (an error event's status)
     std::vector<long> m_rgFreedEvents;
     OAHWND m_hwndNotify = 0;
     long m_lNotifyMessage = 0;

@@ -3,7 +3,10 @@
 // 0x8034 opens a dialog, owned by it, whose "ListBox" lists the running
 // object table's "FilterGraph" entries; OK binds to the selected graph and
 // titles the main window "Connected"; WM_QUIT ends it. QUELMAR_STANDIN in
-// the environment slows or spoils it: "slow-idle", "hidden", "late-dialog".
+// the environment slows or spoils it: "slow-idle", "hidden", "late-dialog";
+// "hold-graph" keeps the bound graph until it quits (and releases it then,
+// through the graph's apartment); "hung-list" opens the dialog at once and
+// hangs for a minute at the first LB_GETCOUNT, titled "Hung".
 #include <windows.h>
 #include <objbase.h>
 
@@ -17,7 +20,9 @@ namespace {
 HWND g_hWndMain = nullptr;
 HWND g_hWndDialog = nullptr;
 HWND g_hWndList = nullptr;
+WNDPROC g_pfnListProc = nullptr;
 std::vector<IMoniker*> g_rgMonikers;
+IUnknown* g_pHeldGraph = nullptr;
 
 bool HasOption(const char* pszOption)
 {
@@ -67,7 +72,10 @@ void Connect()
     if (nSelected >= 0 && static_cast<size_t>(nSelected) < g_rgMonikers.size() && g_rgMonikers[nSelected] &&
         SUCCEEDED(GetRunningObjectTable(0, &pROT)) && pROT->GetObject(g_rgMonikers[nSelected], &pGraph) == S_OK) {
         SetWindowTextA(g_hWndMain, "Connected");
-        pGraph->Release();
+        if (HasOption("hold-graph") && !g_pHeldGraph)
+            g_pHeldGraph = pGraph;
+        else
+            pGraph->Release();
     }
     if (pROT)
         pROT->Release();
@@ -83,6 +91,15 @@ LRESULT CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hWnd, uMsg, wParam, lParam);
 }
 
+LRESULT CALLBACK HungListProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == LB_GETCOUNT) {
+        SetWindowTextA(g_hWndMain, "Hung");
+        Sleep(60000);
+    }
+    return CallWindowProcA(g_pfnListProc, hWnd, uMsg, wParam, lParam);
+}
+
 void OpenConnectDialog()
 {
     g_hWndDialog = CreateWindowExA(0, "StandInConnect", "Connect to graph", WS_POPUP | WS_CAPTION | WS_VISIBLE, 50, 50,
@@ -90,11 +107,16 @@ void OpenConnectDialog()
     g_hWndList = CreateWindowExA(0, "ListBox", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 370, 150, g_hWndDialog,
                                  nullptr, nullptr, nullptr);
     FillList();
+    if (HasOption("hung-list"))
+        g_pfnListProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(g_hWndList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HungListProc)));
 }
 
 LRESULT CALLBACK MainProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_COMMAND && wParam == 0x00018034) {
+        if (HasOption("hung-list"))
+            return 0;  // the dialog is open already
         if (HasOption("late-dialog"))
             SetTimer(hWnd, 1, 300, nullptr);
         else
@@ -133,11 +155,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
                                  nullptr, nullptr, nullptr, nullptr);
     if (!HasOption("hidden"))
         ShowWindow(g_hWndMain, SW_SHOWNORMAL);
+    if (HasOption("hung-list"))
+        OpenConnectDialog();
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    if (g_pHeldGraph)
+        g_pHeldGraph->Release();
     for (IMoniker* pMoniker : g_rgMonikers)
         if (pMoniker)
             pMoniker->Release();
