@@ -11,6 +11,7 @@ constexpr UINT WM_GRAPHNOTIFY = WM_APP + 0x7B;  // the dialog's message for grap
 constexpr double c_dblUnitsPerSec = 1e7;        // reference time
 constexpr DWORD c_dwPollMs = 5;
 constexpr DWORD c_dwEndAllowanceMs = 30000;     // beyond the played length, before giving up
+constexpr double c_dblUnreadableLevelDb = -120.0;  // the filter's floor, for a level it would not give
 constexpr DWORD c_dwProgressMs = 200;
 
 // The first multiple of dblPeriod after dblTime, counted from dblStart.
@@ -292,7 +293,10 @@ void CFilePlayer::TakeLevelReading(double dblTimeSec, CRunRecord& record)
 {
     CLevelReading reading = {dblTimeSec, {}, {}};
     for (ULONG nChannel : record.rgChannels) {
-        reading.rgdblLevelDb.push_back(m_graph.GetLevel(nChannel));
+        double dblLevel = c_dblUnreadableLevelDb;
+        if (m_graph.GetLevel(nChannel, &dblLevel) != S_OK)
+            dblLevel = c_dblUnreadableLevelDb;
+        reading.rgdblLevelDb.push_back(dblLevel);
         double dblGain = 0.0;
         m_graph.GetGain(nChannel, &dblGain);
         reading.rgdblGainDb.push_back(dblGain);
