@@ -3,10 +3,7 @@
 // computed when asked, on the asking thread, from the channel's most recent
 // 2^order samples: window, real FFT, band powers.
 //
-// Band i (n bands per octave) has centre 1000 * 2^(i/n - 6) Hz and edges at
-// centre * 2^(+-1/(2n)); its power is normalised so that a full-scale sine
-// at its centre reads 0 dB, whatever the window. A band that holds no FFT
-// bin, or lies above Nyquist, reads -120 dB.
+// The bands and their levels: CBandLayout.
 #pragma once
 
 #include <atomic>
@@ -15,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "BandLayout.h"
 #include "RealFft.h"
 #include "Window.h"
 
@@ -22,10 +20,9 @@ namespace quelmar {
 
 class CSpectrumAnalyzer {
 public:
-    static constexpr unsigned c_nOctaves = 11;
+    static constexpr unsigned c_nOctaves = CBandLayout::c_nOctaves;
     static constexpr unsigned c_nMinOrder = 10;
     static constexpr unsigned c_nMaxOrder = 15;
-    static constexpr unsigned c_nMaxBands = c_nOctaves * 6;
     static constexpr unsigned c_nHistoryFrames = 2u << c_nMaxOrder;  // twice the longest FFT
 
     struct CSettings {
@@ -35,7 +32,7 @@ public:
     };
 
     static bool IsValidBandsPerOctave(unsigned n) { return n == 0 || n == 1 || n == 2 || n == 3 || n == 6; }
-    static double BandCentreHz(unsigned nBand, unsigned nBandsPerOctave);
+    static double BandCentreHz(unsigned nBand, unsigned nBandsPerOctave) { return CBandLayout::CentreHz(nBand, nBandsPerOctave); }
 
     // Allocates the history and every buffer a computation needs.
     void Init(unsigned nChannels, unsigned nSampleRate);
@@ -55,10 +52,6 @@ public:
     bool Compute(unsigned nChannel, unsigned nBands, unsigned* pnFilled, double* pdblBands);
 
 private:
-    struct CBandBins {
-        unsigned nFirst, nEnd;  // bins [nFirst, nEnd)
-    };
-
     void Prepare(const CSettings& settings);
     bool CopyLatest(unsigned nChannel, unsigned nSize);
 
@@ -75,8 +68,7 @@ private:
     bool m_bPrepared = false;
     std::unique_ptr<CRealFft> m_rgFfts[c_nMaxOrder + 1];
     std::vector<double> m_rgWindow, m_rgInput, m_rgBinRe, m_rgBinIm;
-    double m_dblReferencePower = 1.0;
-    CBandBins m_rgBands[c_nMaxBands] = {};
+    CBandLayout m_bands;
 };
 
 }  // namespace quelmar
