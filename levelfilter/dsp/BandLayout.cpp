@@ -8,21 +8,38 @@ namespace quelmar {
 
 namespace {
 
-// Calls f(n, cos(w t), sin(w t)) for n = 0 .. nSize - 1 with t = n - nSize/2
-// (centred, so that cos and sin are nearly orthogonal under a symmetric
-// window even for a band far below one bin), by rotating a unit phasor.
+constexpr unsigned c_nLanes = 4;
+
+// Calls f(lane, n, cos(w t), sin(w t)) for n = 0 .. nSize - 1 (a multiple of
+// c_nLanes) with t = n - nSize/2: centred, so that cos and sin are nearly
+// orthogonal under a symmetric window even for a band far below one bin.
+// Each lane rotates its own unit phasor over every c_nLanes-th sample, so
+// the lanes' chains (and the callers' sums per lane) overlap in the CPU.
 template <typename F>
 void ForEachPhase(double dblOmega, unsigned nSize, F f)
 {
-    double dblStepCos = std::cos(dblOmega), dblStepSin = std::sin(dblOmega);
-    double dblStart = -dblOmega * (nSize / 2);
-    double dblCos = std::cos(dblStart), dblSin = std::sin(dblStart);
-    for (unsigned n = 0; n < nSize; n++) {
-        f(n, dblCos, dblSin);
-        double dblNextCos = dblCos * dblStepCos - dblSin * dblStepSin;
-        dblSin = dblSin * dblStepCos + dblCos * dblStepSin;
-        dblCos = dblNextCos;
+    double rgdblCos[c_nLanes], rgdblSin[c_nLanes];
+    for (unsigned l = 0; l < c_nLanes; l++) {
+        double dblStart = dblOmega * (static_cast<double>(l) - nSize / 2);
+        rgdblCos[l] = std::cos(dblStart);
+        rgdblSin[l] = std::sin(dblStart);
     }
+    double dblStepCos = std::cos(c_nLanes * dblOmega), dblStepSin = std::sin(c_nLanes * dblOmega);
+    for (unsigned n = 0; n < nSize; n += c_nLanes)
+        for (unsigned l = 0; l < c_nLanes; l++) {
+            f(l, n + l, rgdblCos[l], rgdblSin[l]);
+            double dblNextCos = rgdblCos[l] * dblStepCos - rgdblSin[l] * dblStepSin;
+            rgdblSin[l] = rgdblSin[l] * dblStepCos + rgdblCos[l] * dblStepSin;
+            rgdblCos[l] = dblNextCos;
+        }
+}
+
+double Sum(const double* pdblLanes)
+{
+    double dblSum = 0.0;
+    for (unsigned l = 0; l < c_nLanes; l++)
+        dblSum += pdblLanes[l];
+    return dblSum;
 }
 
 double RatioToDb(double dblRatio)
@@ -88,12 +105,13 @@ CBandLayout::CBand CBandLayout::PowerBand(double dblLowBin, double dblHighBin) c
 CBandLayout::CBand CBandLayout::FittedBand(double dblOmega) const
 {
     // Normal matrix of the weighted least-squares fit of a cos(wt) + b sin(wt).
-    double dblCc = 0.0, dblSs = 0.0, dblCs = 0.0;
-    ForEachPhase(dblOmega, m_nSize, [&](unsigned n, double dblCos, double dblSin) {
-        dblCc += m_pdblWindow[n] * dblCos * dblCos;
-        dblSs += m_pdblWindow[n] * dblSin * dblSin;
-        dblCs += m_pdblWindow[n] * dblCos * dblSin;
+    double rgdblCc[c_nLanes] = {}, rgdblSs[c_nLanes] = {}, rgdblCs[c_nLanes] = {};
+    ForEachPhase(dblOmega, m_nSize, [&](unsigned l, unsigned n, double dblCos, double dblSin) {
+        rgdblCc[l] += m_pdblWindow[n] * dblCos * dblCos;
+        rgdblSs[l] += m_pdblWindow[n] * dblSin * dblSin;
+        rgdblCs[l] += m_pdblWindow[n] * dblCos * dblSin;
     });
+    double dblCc = Sum(rgdblCc), dblSs = Sum(rgdblSs), dblCs = Sum(rgdblCs);
     double dblDet = dblCc * dblSs - dblCs * dblCs;
     CBand band = {};
     band.bFitted = true;
@@ -120,11 +138,12 @@ double CBandLayout::PowerRatio(const CBand& band, const double* pdblRe, const do
 double CBandLayout::FittedRatio(const CBand& band, const double* pdblWindowed) const
 {
     // The block is already windowed: these are the fit's weighted projections.
-    double dblP = 0.0, dblQ = 0.0;
-    ForEachPhase(band.dblOmega, m_nSize, [&](unsigned n, double dblCos, double dblSin) {
-        dblP += pdblWindowed[n] * dblCos;
-        dblQ += pdblWindowed[n] * dblSin;
+    double rgdblP[c_nLanes] = {}, rgdblQ[c_nLanes] = {};
+    ForEachPhase(band.dblOmega, m_nSize, [&](unsigned l, unsigned n, double dblCos, double dblSin) {
+        rgdblP[l] += pdblWindowed[n] * dblCos;
+        rgdblQ[l] += pdblWindowed[n] * dblSin;
     });
+    double dblP = Sum(rgdblP), dblQ = Sum(rgdblQ);
     double dblA = band.dblInvCc * dblP + band.dblInvCs * dblQ;
     double dblB = band.dblInvCs * dblP + band.dblInvSs * dblQ;
     return dblA * dblA + dblB * dblB;  // the amplitude squared: 1 for a full-scale sine

@@ -1,6 +1,6 @@
 // Prints, per setting, the worst readings of the spectrum's bands: a
 // full-scale sine at each band's centre (several starting phases), and the
-// mean of 64 blocks of white noise against each band's bandwidth share.
+// mean of 256 blocks of white noise against each band's bandwidth share.
 // Native only; the table in levelfilter/README.md comes from it:
 //   BandAccuracyTable            one row per setting
 //   BandAccuracyTable --summary  one row per window and order
@@ -51,7 +51,7 @@ CWorst Measure(const CBandSetting& setting)
             worst.nMisplaced += rgReadings[i].nTallest != i;
         }
     }
-    for (double dblError : NoiseErrors(setting, 64, quelmar::CBandLayout::c_dblMinPowerBins))
+    for (double dblError : NoiseErrors(setting, 256, quelmar::CBandLayout::c_dblMinPowerBins))
         if (!std::isnan(dblError))
             CWorst::Keep(worst.dblNoise, dblError);
     return worst;
