@@ -64,7 +64,6 @@ void CBandLayout::Prepare(unsigned nBandsPerOctave, unsigned nOrder, unsigned nS
 {
     m_nSize = 1u << nOrder;
     m_nBands = c_nOctaves * nBandsPerOctave;
-    m_pdblWindow = pdblWindow;
     double dblSumOfSquares = 0.0;
     for (unsigned n = 0; n < m_nSize; n++)
         dblSumOfSquares += pdblWindow[n] * pdblWindow[n];
@@ -77,7 +76,7 @@ void CBandLayout::Prepare(unsigned nBandsPerOctave, unsigned nOrder, unsigned nS
         // Narrow bands lie far below Nyquist (below 1/29 of the rate, even
         // 6 per octave at order 10), where the fit is well conditioned.
         m_rgBands[i] = bNarrow && dblCentreBin < m_nSize / 2
-                           ? FittedBand(2.0 * 3.14159265358979323846 * dblCentreBin / m_nSize)
+                           ? FittedBand(2.0 * 3.14159265358979323846 * dblCentreBin / m_nSize, pdblWindow)
                            : PowerBand(dblCentreBin / dblHalfWidth, dblCentreBin * dblHalfWidth);
     }
 }
@@ -102,14 +101,14 @@ CBandLayout::CBand CBandLayout::PowerBand(double dblLowBin, double dblHighBin) c
     return band;
 }
 
-CBandLayout::CBand CBandLayout::FittedBand(double dblOmega) const
+CBandLayout::CBand CBandLayout::FittedBand(double dblOmega, const double* pdblWindow) const
 {
     // Normal matrix of the weighted least-squares fit of a cos(wt) + b sin(wt).
     double rgdblCc[c_nLanes] = {}, rgdblSs[c_nLanes] = {}, rgdblCs[c_nLanes] = {};
     ForEachPhase(dblOmega, m_nSize, [&](unsigned l, unsigned n, double dblCos, double dblSin) {
-        rgdblCc[l] += m_pdblWindow[n] * dblCos * dblCos;
-        rgdblSs[l] += m_pdblWindow[n] * dblSin * dblSin;
-        rgdblCs[l] += m_pdblWindow[n] * dblCos * dblSin;
+        rgdblCc[l] += pdblWindow[n] * dblCos * dblCos;
+        rgdblSs[l] += pdblWindow[n] * dblSin * dblSin;
+        rgdblCs[l] += pdblWindow[n] * dblCos * dblSin;
     });
     double dblCc = Sum(rgdblCc), dblSs = Sum(rgdblSs), dblCs = Sum(rgdblCs);
     double dblDet = dblCc * dblSs - dblCs * dblCs;

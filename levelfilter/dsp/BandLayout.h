@@ -9,7 +9,8 @@
 //   Nyquist, reads the power of the bins it covers, each weighted by the part
 //   of the bin inside the band: adjacent bands share their edge bins, white
 //   noise reads its bandwidth's share, and a sine at the centre loses only
-//   what the window leaks beyond the band. Nothing below Nyquist: -120 dB.
+//   what the window leaks beyond the band. A band wholly above Nyquist
+//   reads -120 dB.
 // - A narrower band is smaller than what its bins can resolve. It reads the
 //   amplitude of its centre frequency fitted (least squares, weighted by the
 //   window) to the block: the windowed spectrum at the centre itself, free of
@@ -28,7 +29,7 @@ public:
     static double CentreHz(unsigned nBand, unsigned nBandsPerOctave);
     static double WidthHz(unsigned nBand, unsigned nBandsPerOctave);
 
-    // pdblWindow: the 2^nOrder window values, kept for Levels (not copied).
+    // pdblWindow: the 2^nOrder window values (read here only).
     void Prepare(unsigned nBandsPerOctave, unsigned nOrder, unsigned nSampleRate, const double* pdblWindow);
 
     unsigned Bands() const { return m_nBands; }
@@ -52,13 +53,12 @@ private:
     };
 
     CBand PowerBand(double dblLowBin, double dblHighBin) const;
-    CBand FittedBand(double dblOmega) const;
+    CBand FittedBand(double dblOmega, const double* pdblWindow) const;
     double PowerRatio(const CBand& band, const double* pdblRe, const double* pdblIm) const;
     double FittedRatio(const CBand& band, const double* pdblWindowed) const;
 
     unsigned m_nSize = 0;
     unsigned m_nBands = 0;
-    const double* m_pdblWindow = nullptr;
     double m_dblReferencePower = 1.0;  // a full-scale sine's summed bin power
     CBand m_rgBands[c_nMaxBands] = {};
 };
