@@ -6,11 +6,6 @@
 
 namespace quelmar {
 
-double CSpectrumAnalyzer::BandCentreHz(unsigned nBand, unsigned nBandsPerOctave)
-{
-    return 1000.0 * std::pow(2.0, static_cast<double>(nBand) / nBandsPerOctave - 6.0);
-}
-
 void CSpectrumAnalyzer::Init(unsigned nChannels, unsigned nSampleRate)
 {
     std::lock_guard<std::mutex> lock(m_mutexCompute);
@@ -71,20 +66,8 @@ void CSpectrumAnalyzer::Prepare(const CSettings& settings)
     unsigned nSize = 1u << settings.nOrder;
     if (!m_rgFfts[settings.nOrder])
         m_rgFfts[settings.nOrder].reset(new CRealFft(settings.nOrder));
-    double dblSumOfSquares = FillWindow(settings.eWindow, nSize, m_rgWindow.data());
-    m_dblReferencePower = nSize * dblSumOfSquares / 4.0;  // a full-scale sine's bins
-    double dblBinHz = static_cast<double>(m_nSampleRate) / nSize;
-    unsigned nBands = c_nOctaves * settings.nBandsPerOctave;
-    for (unsigned i = 0; i < nBands; i++) {
-        double dblCentre = BandCentreHz(i, settings.nBandsPerOctave);
-        double dblHalfWidth = std::pow(2.0, 1.0 / (2.0 * settings.nBandsPerOctave));
-        // Bin k lies in the band when low <= k * binHz < high; only k <= N/2 exist.
-        auto FirstBinAtOrAbove = [&](double dblHz) {
-            double dblBin = std::ceil(dblHz / dblBinHz - 1e-9);
-            return dblBin < 1.0 ? 1u : static_cast<unsigned>(std::fmin(dblBin, nSize / 2 + 1.0));
-        };
-        m_rgBands[i] = {FirstBinAtOrAbove(dblCentre / dblHalfWidth), FirstBinAtOrAbove(dblCentre * dblHalfWidth)};
-    }
+    FillWindow(settings.eWindow, nSize, m_rgWindow.data());
+    m_bands.Prepare(settings.nBandsPerOctave, settings.nOrder, m_nSampleRate, m_rgWindow.data());
     m_prepared = settings;
     m_bPrepared = true;
 }
@@ -122,12 +105,7 @@ bool CSpectrumAnalyzer::Compute(unsigned nChannel, unsigned nBands, unsigned* pn
     if (!CopyLatest(nChannel, nSize))
         return true;
     m_rgFfts[settings.nOrder]->Forward(m_rgInput.data(), m_rgBinRe.data(), m_rgBinIm.data());
-    for (unsigned i = 0; i < nBands; i++) {
-        double dblPower = 0.0;
-        for (unsigned k = m_rgBands[i].nFirst; k < m_rgBands[i].nEnd; k++)
-            dblPower += m_rgBinRe[k] * m_rgBinRe[k] + m_rgBinIm[k] * m_rgBinIm[k];
-        pdblBands[i] = PowerRatioToDb(dblPower / m_dblReferencePower);
-    }
+    m_bands.Levels(m_rgInput.data(), m_rgBinRe.data(), m_rgBinIm.data(), pdblBands);
     *pnFilled = nBands;
     return true;
 }

@@ -9,10 +9,7 @@
 // stretch and then checks that no announced write reached it. A copy that
 // was overwritten meanwhile is taken again, and never handed out.
 //
-// Band i (n bands per octave) has centre 1000 * 2^(i/n - 6) Hz and edges at
-// centre * 2^(+-1/(2n)); its power is normalised so that a full-scale sine
-// at its centre reads 0 dB, whatever the window. A band that holds no FFT
-// bin, or lies above Nyquist, reads -120 dB.
+// The bands and their levels: CBandLayout.
 #pragma once
 
 #include <atomic>
@@ -21,6 +18,7 @@
 #include <mutex>
 #include <vector>
 
+#include "BandLayout.h"
 #include "RealFft.h"
 #include "Window.h"
 
@@ -28,10 +26,9 @@ namespace quelmar {
 
 class CSpectrumAnalyzer {
 public:
-    static constexpr unsigned c_nOctaves = 11;
+    static constexpr unsigned c_nOctaves = CBandLayout::c_nOctaves;
     static constexpr unsigned c_nMinOrder = 10;
     static constexpr unsigned c_nMaxOrder = 15;
-    static constexpr unsigned c_nMaxBands = c_nOctaves * 6;
     static constexpr unsigned c_nHistoryFrames = 2u << c_nMaxOrder;  // twice the longest FFT
 
     struct CSettings {
@@ -41,7 +38,7 @@ public:
     };
 
     static bool IsValidBandsPerOctave(unsigned n) { return n == 0 || n == 1 || n == 2 || n == 3 || n == 6; }
-    static double BandCentreHz(unsigned nBand, unsigned nBandsPerOctave);
+    static double BandCentreHz(unsigned nBand, unsigned nBandsPerOctave) { return CBandLayout::CentreHz(nBand, nBandsPerOctave); }
 
     // Allocates the history and every buffer a computation needs.
     void Init(unsigned nChannels, unsigned nSampleRate);
@@ -63,10 +60,6 @@ public:
     bool Compute(unsigned nChannel, unsigned nBands, unsigned* pnFilled, double* pdblBands);
 
 private:
-    struct CBandBins {
-        unsigned nFirst, nEnd;  // bins [nFirst, nEnd)
-    };
-
     void Prepare(const CSettings& settings);
     // Windows the latest nSize samples into m_rgInput; false when there are
     // not yet that many, or no attempt found them intact.
@@ -88,8 +81,7 @@ private:
     bool m_bPrepared = false;
     std::unique_ptr<CRealFft> m_rgFfts[c_nMaxOrder + 1];
     std::vector<double> m_rgWindow, m_rgInput, m_rgBinRe, m_rgBinIm;
-    double m_dblReferencePower = 1.0;
-    CBandBins m_rgBands[c_nMaxBands] = {};
+    CBandLayout m_bands;
 };
 
 }  // namespace quelmar

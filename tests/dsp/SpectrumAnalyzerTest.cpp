@@ -70,10 +70,10 @@ TEST_P(SpectrumNoise, BandPowersAddUpToTheTimeDomainPower)
 INSTANTIATE_TEST_SUITE_P(Windows, SpectrumNoise, testing::Range(0u, 5u),
                          [](const testing::TestParamInfo<unsigned>& info) { return g_rgszWindows[info.param]; });
 
-TEST(SpectrumAnalyzer, BandsWithoutBinsOrAboveNyquistReadTheFloor)
+TEST(SpectrumAnalyzer, OnlyBandsAboveNyquistReadTheFloor)
 {
     std::vector<double> rgBands = SpectrumOf(WhiteNoise(0.5, 4096), 48000, {3, WindowType::Hann, 12});
-    EXPECT_EQ(-120.0, rgBands[0]);  // 13.9-17.5 Hz holds no 11.7 Hz bin
+    EXPECT_GT(rgBands[0], -60.0);  // 13.9-17.5 Hz, narrower than one 11.7 Hz bin
     rgBands = SpectrumOf(WhiteNoise(0.5, 4096), 8000, {1, WindowType::Hann, 12});
     EXPECT_GT(rgBands[8], -60.0);    // 2.8-5.7 kHz: its bins up to Nyquist
     EXPECT_EQ(-120.0, rgBands[9]);   // 5.7-11.3 kHz: above the 4 kHz Nyquist
