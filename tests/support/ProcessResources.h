@@ -21,6 +21,7 @@ bool CountHandles(DWORD dwProcessId, CHandleCounts* pCounts);
 long GdiObjectCount(HANDLE hProcess);
 
 // Wine's graph manager keeps registry keys and an event of every graph it
-// renders after the graph is gone. What one bare RenderFile of strPath
-// leaves behind in this process, the most of three after a first.
+// renders and plays after the graph is gone. What one graph of strPath,
+// rendered by the graph manager itself and played briefly, leaves behind in
+// this process: the most of three after a first.
 CHandleCounts PlatformLeakPerGraph(const std::string& strPath);
