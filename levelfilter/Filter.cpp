@@ -14,6 +14,21 @@ void SignalEvent(void* pEvent)
     SetEvent(static_cast<HANDLE>(pEvent));
 }
 
+void CloseEvent(void* pEvent)
+{
+    CloseHandle(static_cast<HANDLE>(pEvent));
+}
+
+// The trigger signals its own duplicate of the client's event, so a client
+// that closes its handle early never gets a recycled handle signalled.
+HRESULT DuplicateEvent(HANDLE hEvent, HANDLE* phDuplicate)
+{
+    HANDLE hProcess = GetCurrentProcess();
+    if (!DuplicateHandle(hProcess, hEvent, hProcess, phDuplicate, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return E_INVALIDARG;  // not a handle of this process
+    return S_OK;
+}
+
 bool InRange(double dblValue, double dblMin, double dblMax)
 {
     return dblValue >= dblMin && dblValue <= dblMax;  // false for NaN
@@ -39,6 +54,7 @@ CQuelmarFilter::CQuelmarFilter() : m_chain(SignalEvent), m_pinIn(this), m_pinOut
 
 CQuelmarFilter::~CQuelmarFilter()
 {
+    m_chain.Detector().UnadviseAll(CloseEvent);
     g_nObjects--;
 }
 
@@ -183,7 +199,6 @@ STDMETHODIMP CQuelmarFilter::QueryVendorInfo(LPWSTR* /*pVendorInfo*/)
 
 unsigned CQuelmarFilter::Channels()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
     return m_pinIn.IsConnected() && m_chain.IsConfigured() ? m_chain.Format().nChannels : 0;
 }
 
@@ -196,6 +211,8 @@ STDMETHODIMP CQuelmarFilter::GetChannelCount(ULONG* pnChannels)
 {
     if (!pnChannels)
         return E_POINTER;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     *pnChannels = Channels();
     return S_OK;
 }
@@ -205,6 +222,7 @@ STDMETHODIMP CQuelmarFilter::GetLevel(ULONG nChannel, double* pdblLevel)
     if (!pdblLevel)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
     *pdblLevel = m_chain.MeterAfter().LevelDb(nChannel);
@@ -215,6 +233,7 @@ STDMETHODIMP CQuelmarFilter::SetGain(ULONG nChannel, double dblGain, ULONG nRamp
 {
     using quelmar::CGainStage;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, true) || !InRange(dblGain, CGainStage::c_dblMinDb, CGainStage::c_dblMaxDb) ||
         nRampMs > CGainStage::c_nMaxRampMs)
         return E_INVALIDARG;
@@ -229,6 +248,7 @@ STDMETHODIMP CQuelmarFilter::GetGain(ULONG nChannel, double* pdblGain)
     if (!pdblGain)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
     *pdblGain = m_chain.Gain().TargetDb(nChannel);
@@ -239,6 +259,7 @@ STDMETHODIMP CQuelmarFilter::SetAutoGain(ULONG nChannel, double dblThreshold, do
 {
     using quelmar::CAutoGain;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, true) || !InRange(dblThreshold, CAutoGain::c_dblMinDb, CAutoGain::c_dblMaxDb) ||
         !InRange(dblGain, CAutoGain::c_dblMinDb, CAutoGain::c_dblMaxDb))
         return E_INVALIDARG;
@@ -253,6 +274,7 @@ STDMETHODIMP CQuelmarFilter::GetAutoGain(ULONG nChannel, double* pdblThreshold, 
     if (!pdblThreshold || !pdblGain)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
     quelmar::CAutoGain::CSettings settings = m_chain.AutoGain().Get(nChannel);
@@ -268,20 +290,31 @@ STDMETHODIMP CQuelmarFilter::AdviseEvent(ULONG bBefore, ULONG nChannel, double d
     if (!pdwCookie)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (bBefore > 1 || bAbove > 1 || !hEvent || !IsChannel(nChannel, false) ||
         !InRange(dblThreshold, CLevelDetector::c_dblMinThresholdDb, CLevelDetector::c_dblMaxThresholdDb))
         return E_INVALIDARG;
+    HANDLE hDuplicate = nullptr;
+    HRESULT hr = DuplicateEvent(hEvent, &hDuplicate);
+    if (FAILED(hr))
+        return hr;
     uint32_t dwCookie = m_chain.Detector().Advise({bBefore == 1, nChannel, dblThreshold, nMinDurationMs, bAbove == 1},
-                                                  hEvent);
-    if (dwCookie == 0)
+                                                  hDuplicate);
+    if (dwCookie == 0) {
+        CloseHandle(hDuplicate);
         return E_OUTOFMEMORY;  // all 64 places are taken
+    }
     *pdwCookie = dwCookie;
     return S_OK;
 }
 
 STDMETHODIMP CQuelmarFilter::Unadvise(ULONG dwCookie)
 {
-    return m_chain.Detector().Unadvise(dwCookie) ? S_OK : E_INVALIDARG;
+    void* pEvent = nullptr;
+    if (!m_chain.Detector().Unadvise(dwCookie, &pEvent))
+        return E_INVALIDARG;
+    CloseEvent(pEvent);
+    return S_OK;
 }
 
 STDMETHODIMP CQuelmarFilter::SetBandsPerOctave(ULONG nBandsPerOctave)
@@ -332,6 +365,7 @@ STDMETHODIMP CQuelmarFilter::GetSpectrum(ULONG nChannel, ULONG nBands, ULONG* pn
     if (!pnFilled || !pdblBands)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
     unsigned nFilled = 0;

@@ -3,10 +3,13 @@
 // IQuelmarVersion.
 //
 // Locks: the filter lock (recursive, for state, connections and settings
-// calls) and the streaming lock (held by the input pin while it processes a
-// sample). Stop takes the streaming lock after changing state, so it
-// returns only when no sample is being processed; the streaming path never
-// takes the filter lock.
+// calls), the streaming lock (held by the input pin while it processes a
+// sample) and the chain lock (held while the format changes, and by every
+// call that reaches the chain's per-channel state). Stop takes the streaming
+// lock after changing state, so it returns only when no sample is being
+// processed; the streaming path never takes the filter lock, and nothing
+// waits for the streaming lock while holding the chain lock, so the
+// streaming thread may wait for the chain lock.
 #pragma once
 
 #include <atomic>
@@ -80,19 +83,22 @@ public:
     // For the pins.
     std::recursive_mutex& FilterLock() { return m_mutexFilter; }
     std::mutex& StreamingLock() { return m_mutexStreaming; }
+    std::mutex& ChainLock() { return m_mutexChain; }
     FILTER_STATE State() const { return m_eState.load(); }
     quelmar::CLevelChain& Chain() { return m_chain; }
     CInputPin& Input() { return m_pinIn; }
     COutputPin& Output() { return m_pinOut; }
 
 private:
-    // Whether nChannel addresses a channel (or, with bAllowAll, all of them).
+    // Whether nChannel addresses a channel (or, with bAllowAll, all of them);
+    // both with the chain lock held, so the count stays current.
     bool IsChannel(ULONG nChannel, bool bAllowAll);
     unsigned Channels();
 
     std::atomic<ULONG> m_nRefs{1};
     std::recursive_mutex m_mutexFilter;
     std::mutex m_mutexStreaming;
+    std::mutex m_mutexChain;
     std::atomic<FILTER_STATE> m_eState{State_Stopped};
     REFERENCE_TIME m_tStart = 0;
     CComPtr<IReferenceClock> m_spClock;

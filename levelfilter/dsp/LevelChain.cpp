@@ -27,6 +27,7 @@ void CLevelChain::Reset()
     m_gain.Settle();
     m_autoGain.Reset();
     m_spectrum.Reset();
+    m_detector.ResetHeld();
 }
 
 void CLevelChain::Process(uint8_t* pData, size_t nBytes)

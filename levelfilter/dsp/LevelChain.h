@@ -27,7 +27,9 @@ public:
     bool Configure(const StreamFormat& format);
     bool IsConfigured() const { return m_bConfigured; }
     const StreamFormat& Format() const { return m_format; }
-    // A new stream: meters at the floor, no history, gains at their targets.
+    // A new stream, or a seek: meters at the floor, no spectrum history, no
+    // auto-gain envelope, no time held by any notification, gains at their
+    // targets.
     void Reset();
 
     // Processes the whole frames in nBytes bytes of pData in place.

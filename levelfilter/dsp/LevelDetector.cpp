@@ -18,16 +18,35 @@ uint32_t CLevelDetector::Advise(const CCondition& condition, void* pEvent)
     return 0;
 }
 
-bool CLevelDetector::Unadvise(uint32_t dwCookie)
+bool CLevelDetector::Unadvise(uint32_t dwCookie, void** ppEvent)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (CRegistration& registration : m_rgRegistrations) {
         if (dwCookie != 0 && registration.dwCookie == dwCookie) {
+            if (ppEvent)
+                *ppEvent = registration.pEvent;
             registration = {};
             return true;
         }
     }
     return false;
+}
+
+void CLevelDetector::UnadviseAll(void (*pfnRelease)(void* pEvent))
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (CRegistration& registration : m_rgRegistrations) {
+        if (registration.dwCookie != 0)
+            pfnRelease(registration.pEvent);
+        registration = {};
+    }
+}
+
+void CLevelDetector::ResetHeld()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (CRegistration& registration : m_rgRegistrations)
+        registration.dblHeldMs = 0.0;
 }
 
 unsigned CLevelDetector::Count() const
