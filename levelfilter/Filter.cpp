@@ -54,6 +54,7 @@ CQuelmarFilter::CQuelmarFilter() : m_chain(SignalEvent), m_pinIn(this), m_pinOut
 
 CQuelmarFilter::~CQuelmarFilter()
 {
+    StopTrigger();
     m_chain.Detector().UnadviseAll(CloseEvent);
     g_nObjects--;
 }
@@ -97,6 +98,8 @@ STDMETHODIMP CQuelmarFilter::Stop()
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
     m_eState = State_Stopped;
+    m_bPausedWhileHeard = false;
+    StopTrigger();
     m_pinIn.Inactive();
     // Wait for a sample being processed to finish.
     std::lock_guard<std::mutex> streaming(m_mutexStreaming);
@@ -108,6 +111,10 @@ STDMETHODIMP CQuelmarFilter::Pause()
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
     if (m_eState == State_Stopped)
         m_chain.Reset();
+    REFERENCE_TIME tNow = 0;
+    m_bPausedWhileHeard = m_eState == State_Running && m_spClock && SUCCEEDED(m_spClock->GetTime(&tNow));
+    m_tPausedAt = tNow - m_tStart;
+    StopTrigger();
     m_eState = State_Paused;
     return S_OK;
 }
@@ -118,7 +125,9 @@ STDMETHODIMP CQuelmarFilter::Run(REFERENCE_TIME tStart)
     if (m_eState == State_Stopped)
         m_chain.Reset();
     m_tStart = tStart;
+    m_bPausedWhileHeard = false;
     m_eState = State_Running;
+    StartTrigger();
     return S_OK;
 }
 
@@ -202,6 +211,58 @@ unsigned CQuelmarFilter::Channels()
     return m_pinIn.IsConnected() && m_chain.IsConfigured() ? m_chain.Format().nChannels : 0;
 }
 
+uint64_t CQuelmarFilter::HeardFrame()
+{
+    REFERENCE_TIME tNow = 0;
+    if (m_eState == State_Paused && m_bPausedWhileHeard)
+        return m_chain.Timeline().FrameAt(m_tPausedAt);
+    if (m_eState == State_Running && m_spClock && SUCCEEDED(m_spClock->GetTime(&tNow)))
+        return m_chain.Timeline().FrameAt(tNow - m_tStart);
+    return m_chain.Timeline().Latest();
+}
+
+void CQuelmarFilter::StartTrigger()
+{
+    if (m_threadTrigger.joinable())
+        return;
+    m_bTriggerStop = false;
+    m_threadTrigger = std::thread(&CQuelmarFilter::RunTrigger, this, m_spClock, m_tStart);
+}
+
+void CQuelmarFilter::StopTrigger()
+{
+    if (!m_threadTrigger.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutexTrigger);
+        m_bTriggerStop = true;
+    }
+    m_cvTrigger.notify_all();
+    m_threadTrigger.join();
+}
+
+void CQuelmarFilter::RunTrigger(CComPtr<IReferenceClock> spClock, REFERENCE_TIME tStart)
+{
+    // Takes the chain lock only (never the filter lock, which Stop holds
+    // while it waits for this thread).
+    const std::chrono::milliseconds c_tPeriod(20);
+    uint64_t nLastFrame = 0;
+    bool bFirst = true;
+    std::unique_lock<std::mutex> trigger(m_mutexTrigger);
+    while (!m_cvTrigger.wait_for(trigger, c_tPeriod, [this] { return m_bTriggerStop; })) {
+        std::lock_guard<std::mutex> chain(m_mutexChain);
+        if (!m_chain.IsConfigured())
+            continue;
+        REFERENCE_TIME tNow = 0;
+        uint64_t nFrame = spClock && SUCCEEDED(spClock->GetTime(&tNow)) ? m_chain.Timeline().FrameAt(tNow - tStart)
+                                                                        : m_chain.Timeline().Latest();
+        uint64_t nAdvanced = bFirst || nFrame < nLastFrame ? 0 : nFrame - nLastFrame;
+        m_chain.Notify(nFrame, nAdvanced * 1000.0 / m_chain.Format().nSampleRate);
+        nLastFrame = nFrame;
+        bFirst = false;
+    }
+}
+
 bool CQuelmarFilter::IsChannel(ULONG nChannel, bool bAllowAll)
 {
     return nChannel < Channels() || (bAllowAll && nChannel == QUELMAR_ALL_CHANNELS);
@@ -225,7 +286,7 @@ STDMETHODIMP CQuelmarFilter::GetLevel(ULONG nChannel, double* pdblLevel)
     std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
-    *pdblLevel = m_chain.MeterAfter().LevelDb(nChannel);
+    *pdblLevel = m_chain.LevelDbAt(nChannel, HeardFrame());
     return S_OK;
 }
 
@@ -369,7 +430,7 @@ STDMETHODIMP CQuelmarFilter::GetSpectrum(ULONG nChannel, ULONG nBands, ULONG* pn
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
     unsigned nFilled = 0;
-    if (!m_chain.Spectrum().Compute(nChannel, nBands, &nFilled, pdblBands))
+    if (!m_chain.Spectrum().Compute(nChannel, nBands, &nFilled, pdblBands, HeardFrame()))
         return E_INVALIDARG;
     *pnFilled = nFilled;
     return S_OK;

@@ -10,10 +10,18 @@
 // processed; the streaming path never takes the filter lock, and nothing
 // waits for the streaming lock while holding the chain lock, so the
 // streaming thread may wait for the chain lock.
+//
+// What the program reads (levels, spectra, notifications) is the audio being
+// heard: at stream time = reference clock - Run's start time, standing still
+// while paused; the latest processed without a clock or while stopped. The
+// notifications come from the filter's trigger thread, which runs while the
+// filter runs.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "../filter/DirectShow.h"
 #include "../filter/Quelmar.h"
@@ -94,6 +102,12 @@ private:
     // both with the chain lock held, so the count stays current.
     bool IsChannel(ULONG nChannel, bool bAllowAll);
     unsigned Channels();
+    // The frame being heard, with the filter and chain locks held.
+    uint64_t HeardFrame();
+    void StartTrigger();
+    void StopTrigger();
+    // The trigger thread: every 20 ms, the notifications at the heard frame.
+    void RunTrigger(CComPtr<IReferenceClock> spClock, REFERENCE_TIME tStart);
 
     std::atomic<ULONG> m_nRefs{1};
     std::recursive_mutex m_mutexFilter;
@@ -101,6 +115,12 @@ private:
     std::mutex m_mutexChain;
     std::atomic<FILTER_STATE> m_eState{State_Stopped};
     REFERENCE_TIME m_tStart = 0;
+    bool m_bPausedWhileHeard = false;  // paused after running: the heard time stands
+    REFERENCE_TIME m_tPausedAt = 0;    // the stream time heard when paused
+    std::thread m_threadTrigger;
+    std::mutex m_mutexTrigger;
+    std::condition_variable m_cvTrigger;
+    bool m_bTriggerStop = false;
     CComPtr<IReferenceClock> m_spClock;
     // The graph that holds the filter; not counted, as every filter keeps it,
     // so that graph and filter do not keep each other alive.

@@ -202,6 +202,9 @@ HRESULT CInputPin::ProcessSample(IMediaSample* pSample)
     hr = pSample->GetPointer(&pData);
     if (FAILED(hr))
         return hr;
+    REFERENCE_TIME tStart = 0, tStop = 0;
+    if (SUCCEEDED(pSample->GetTime(&tStart, &tStop)))  // VFW_S_NO_STOP_TIME too
+        m_pFilter->Chain().MarkTime(tStart);
     long nLength = pSample->GetActualDataLength();
     if (pData && nLength > 0)
         m_pFilter->Chain().Process(pData, static_cast<size_t>(nLength));

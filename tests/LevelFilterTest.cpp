@@ -591,6 +591,61 @@ TEST(LevelFilterSeek, AfterASeekOnlyTheNewPositionIsMeasured)
             << "reading " << i << " after the seek: " << rgReadings[i];
 }
 
+// A level ramp: a 1 kHz tone rising 20 dB per second from -60 dB.
+TEST(LevelFilterHeard, LevelFollowsTheHeardPositionOfARamp)
+{
+    const DWORD nRate = 48000;
+    std::vector<std::vector<double>> rgRamp(1, std::vector<double>(nRate * 5 / 2));
+    for (size_t i = 0; i < rgRamp[0].size(); i++)
+        rgRamp[0][i] = std::pow(10.0, (-60.0 + 20.0 * i / nRate) / 20.0) * std::sin(2.0 * 3.14159265358979 * 1000.0 * i / nRate);
+    std::string strPath = TestFilePath("ramp.wav");
+    ASSERT_TRUE(WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 1, nRate, false}, rgRamp));
+    CLevelGraph graph;
+    ASSERT_EQ(S_OK, graph.Build(strPath));
+    CComQIPtr<IMediaSeeking> spSeeking(graph.m_spGraph);
+    int nReadings = 0;
+    // The 50 ms window ending at position p reads the ramp at about p - 25 ms.
+    auto ExpectedDb = [](LONGLONG llPosition) { return -60.0 + 20.0 * (llPosition / 1e7 - 0.025); };
+    graph.RunToEnd(10000, [&] {
+        LONGLONG llBefore = 0, llAfter = 0;
+        double dblLevel = -200.0;
+        spSeeking->GetCurrentPosition(&llBefore);
+        graph.m_spQuelmar->GetLevel(0, &dblLevel);
+        spSeeking->GetCurrentPosition(&llAfter);
+        if (llBefore < 1000000 || llAfter > 23000000)
+            return;  // the first 100 ms fill the window; the end may stop early
+        nReadings++;
+        EXPECT_TRUE(dblLevel > ExpectedDb(llBefore) - 1.5 && dblLevel < ExpectedDb(llAfter) + 1.5)
+            << "at " << llBefore / 10000 << "-" << llAfter / 10000 << " ms: " << dblLevel << " dB, expected about "
+            << ExpectedDb(llBefore);
+    });
+    EXPECT_GT(nReadings, 20);
+}
+
+// On a steady condition the event is found set at every 100 ms poll.
+TEST(LevelFilterHeard, TriggerStaysSetWhileTheConditionHolds)
+{
+    std::string strPath = TestFilePath("steady.wav");
+    ASSERT_TRUE(WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 2, 48000, false}, Sines({-26.0, -6.0}, 1000.0, 48000, 4.0)));
+    CLevelGraph graph;
+    ASSERT_EQ(S_OK, graph.Build(strPath));
+    CComQIPtr<IMediaControl> spControl(graph.m_spGraph);
+    HANDLE hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);  // auto-reset: each poll takes it
+    ULONG dwCookie = 0;
+    ASSERT_EQ(S_OK, graph.m_spQuelmar->AdviseEvent(0, 0, -40.0, 0, 1, hEvent, &dwCookie));
+    ASSERT_TRUE(SUCCEEDED(spControl->Run()));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hEvent, 2000));  // the stream has started
+    std::string strPolls;
+    for (int nPoll = 0; nPoll < 30; nPoll++) {
+        Sleep(100);
+        strPolls += WaitForSingleObject(hEvent, 0) == WAIT_OBJECT_0 ? '#' : '.';
+    }
+    EXPECT_EQ(std::string(30, '#'), strPolls);
+    EXPECT_EQ(S_OK, graph.m_spQuelmar->Unadvise(dwCookie));
+    spControl->Stop();
+    CloseHandle(hEvent);
+}
+
 TEST_F(LevelFilterGraph, LastReleaseOnceTheGraphIsGone)
 {
     m_graph.RunToEnd(10000);

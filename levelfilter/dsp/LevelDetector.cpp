@@ -58,7 +58,8 @@ unsigned CLevelDetector::Count() const
     return nCount;
 }
 
-void CLevelDetector::Evaluate(const CLevelMeter& meterBefore, const CLevelMeter& meterAfter, double dblStretchMs)
+void CLevelDetector::Evaluate(const CLevelMeter& meterBefore, const CLevelMeter& meterAfter, double dblStretchMs,
+                              uint64_t nEndBlock)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (CRegistration& registration : m_rgRegistrations) {
@@ -66,7 +67,7 @@ void CLevelDetector::Evaluate(const CLevelMeter& meterBefore, const CLevelMeter&
         if (registration.dwCookie == 0 || condition.nChannel >= meterAfter.Channels())
             continue;
         const CLevelMeter& meter = condition.bBeforeGain ? meterBefore : meterAfter;
-        double dblLevel = meter.LevelDb(condition.nChannel);
+        double dblLevel = meter.LevelDbAt(condition.nChannel, nEndBlock);
         bool bHolds = condition.bAbove ? dblLevel > condition.dblThresholdDb : dblLevel < condition.dblThresholdDb;
         if (!bHolds) {
             registration.dblHeldMs = 0.0;

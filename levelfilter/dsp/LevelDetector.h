@@ -44,9 +44,11 @@ public:
     void ResetHeld();
     unsigned Count() const;
 
-    // Checks every registration against the meters after dblStretchMs of
-    // audio and signals those whose condition has held long enough.
-    void Evaluate(const CLevelMeter& meterBefore, const CLevelMeter& meterAfter, double dblStretchMs);
+    // Checks every registration against the meters' levels ending at block
+    // nEndBlock (the latest by default), dblStretchMs of stream time after
+    // the last check, and signals those whose condition has held long enough.
+    void Evaluate(const CLevelMeter& meterBefore, const CLevelMeter& meterAfter, double dblStretchMs,
+                  uint64_t nEndBlock = UINT64_MAX);
 
 private:
     struct CRegistration {
