@@ -602,23 +602,49 @@ TEST(LevelFilterHeard, LevelFollowsTheHeardPositionOfARamp)
     ASSERT_TRUE(WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 1, nRate, false}, rgRamp));
     CLevelGraph graph;
     ASSERT_EQ(S_OK, graph.Build(strPath));
-    CComQIPtr<IMediaSeeking> spSeeking(graph.m_spGraph);
+    // Run with a start time of our own, so the stream time heard is known:
+    // the graph's clock minus that start. (Wine's graph reports positions
+    // about 200 ms ahead of the stream time it runs its filters at.)
+    CComQIPtr<IMediaFilter> spMediaFilter(graph.m_spGraph);
+    CComQIPtr<IMediaControl> spControl(graph.m_spGraph);
+    CComQIPtr<IMediaEvent> spEvent(graph.m_spGraph);
+    CComPtr<IReferenceClock> spClock;
+    ASSERT_TRUE(SUCCEEDED(spControl->Pause()));
+    OAFilterState eState;
+    ASSERT_EQ(S_OK, spControl->GetState(5000, &eState));
+    ASSERT_EQ(S_OK, spMediaFilter->GetSyncSource(&spClock));
+    ASSERT_NE(nullptr, spClock.p);
+    REFERENCE_TIME tStart = 0;
+    spClock->GetTime(&tStart);
+    tStart += 500000;
+    ASSERT_TRUE(SUCCEEDED(spMediaFilter->Run(tStart)));
+    auto StreamTime = [&] {
+        REFERENCE_TIME tNow = 0;
+        spClock->GetTime(&tNow);
+        return tNow - tStart;
+    };
+    // The 50 ms window ending at stream time t reads the ramp at about t - 25 ms.
+    auto ExpectedDb = [](REFERENCE_TIME t) { return -60.0 + 20.0 * (t / 1e7 - 0.025); };
     int nReadings = 0;
-    // The 50 ms window ending at position p reads the ramp at about p - 25 ms.
-    auto ExpectedDb = [](LONGLONG llPosition) { return -60.0 + 20.0 * (llPosition / 1e7 - 0.025); };
-    graph.RunToEnd(10000, [&] {
-        LONGLONG llBefore = 0, llAfter = 0;
+    long lCode = 0;
+    DWORD dwStart = GetTickCount();
+    while (GetTickCount() - dwStart < 10000 && lCode != EC_COMPLETE) {
+        LONG_PTR lParam1 = 0, lParam2 = 0;
+        if (spEvent->GetEvent(&lCode, &lParam1, &lParam2, 0) == S_OK)
+            spEvent->FreeEventParams(lCode, lParam1, lParam2);
+        REFERENCE_TIME tBefore = StreamTime();
         double dblLevel = -200.0;
-        spSeeking->GetCurrentPosition(&llBefore);
         graph.m_spQuelmar->GetLevel(0, &dblLevel);
-        spSeeking->GetCurrentPosition(&llAfter);
-        if (llBefore < 1000000 || llAfter > 23000000)
-            return;  // the first 100 ms fill the window; the end may stop early
-        nReadings++;
-        EXPECT_TRUE(dblLevel > ExpectedDb(llBefore) - 1.5 && dblLevel < ExpectedDb(llAfter) + 1.5)
-            << "at " << llBefore / 10000 << "-" << llAfter / 10000 << " ms: " << dblLevel << " dB, expected about "
-            << ExpectedDb(llBefore);
-    });
+        REFERENCE_TIME tAfter = StreamTime();
+        if (tBefore >= 1000000 && tAfter <= 23000000) {  // the first 100 ms fill the window
+            nReadings++;
+            EXPECT_TRUE(dblLevel > ExpectedDb(tBefore) - 1.5 && dblLevel < ExpectedDb(tAfter) + 1.5)
+                << "at " << tBefore / 10000 << "-" << tAfter / 10000 << " ms: " << dblLevel
+                << " dB, expected about " << ExpectedDb(tBefore);
+        }
+        Sleep(50);
+    }
+    spControl->Stop();
     EXPECT_GT(nReadings, 20);
 }
 
