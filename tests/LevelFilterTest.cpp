@@ -11,6 +11,7 @@
 
 #include "FakeFilter.h"
 #include "WavFile.h"
+#include "WindowText.h"
 #include "../filter/DirectShow.h"
 #include "../filter/Quelmar.h"
 
@@ -512,18 +513,6 @@ TEST_F(LevelFilterGraph, UnadvisedEventIsNotSetAgainWhileStreaming)
     spControl->Stop();
 }
 
-// Polls fnCondition every 10 ms until it holds or dwTimeoutMs have passed.
-bool WaitFor(DWORD dwTimeoutMs, const std::function<bool()>& fnCondition)
-{
-    DWORD dwStart = GetTickCount();
-    while (!fnCondition()) {
-        if (GetTickCount() - dwStart > dwTimeoutMs)
-            return false;
-        Sleep(10);
-    }
-    return true;
-}
-
 TEST_F(LevelFilterGraph, ClientClosingItsEventEarlyNeverGetsARecycledHandleSignalled)
 {
     CComQIPtr<IMediaControl> spControl(m_graph.m_spGraph);
@@ -549,7 +538,7 @@ TEST_F(LevelFilterGraph, SamplesAreMeasuredAgainWhenAStopEndsAFlush)
     ASSERT_TRUE(SUCCEEDED(spControl->Stop()));
     ASSERT_TRUE(SUCCEEDED(spControl->Run()));
     double dblLevel = -200.0;
-    EXPECT_TRUE(WaitFor(5000, [&] { return m_graph.m_spQuelmar->GetLevel(0, &dblLevel) == S_OK && dblLevel > -10.0; }))
+    EXPECT_TRUE(WaitUntil([&] { return m_graph.m_spQuelmar->GetLevel(0, &dblLevel) == S_OK && dblLevel > -10.0; }, 5000))
         << "level " << dblLevel;
     spControl->Stop();
 }
@@ -571,18 +560,18 @@ TEST(LevelFilterSeek, AfterASeekOnlyTheNewPositionIsMeasured)
     CComQIPtr<IMediaSeeking> spSeeking(graph.m_spGraph);
     ASSERT_TRUE(SUCCEEDED(spControl->Run()));
     double dblLevel = -200.0;
-    ASSERT_TRUE(WaitFor(5000, [&] { return graph.m_spQuelmar->GetLevel(0, &dblLevel) == S_OK && dblLevel > -30.0; }))
+    ASSERT_TRUE(WaitUntil([&] { return graph.m_spQuelmar->GetLevel(0, &dblLevel) == S_OK && dblLevel > -30.0; }, 5000))
         << "the loud part attenuated to " << dblLevel;
     LONGLONG llPosition = 20000000;  // 2 s: the quiet part
     ASSERT_EQ(S_OK, spSeeking->SetPositions(&llPosition, AM_SEEKING_AbsolutePositioning, nullptr,
                                             AM_SEEKING_NoPositioning));
     std::vector<double> rgReadings;
-    WaitFor(1000, [&] {
+    WaitUntil([&] {
         graph.m_spQuelmar->GetLevel(0, &dblLevel);
         rgReadings.push_back(dblLevel);
         return rgReadings.size() > 1 && dblLevel > -120.0 && std::fabs(dblLevel + 40.0) < 0.5 &&
                std::fabs(rgReadings[rgReadings.size() - 2] + 40.0) < 0.5;
-    });
+    }, 1000);
     spControl->Stop();
     ASSERT_FALSE(rgReadings.empty());
     EXPECT_NEAR(-40.0, rgReadings.back(), 0.5) << "never settled on the quiet level";
