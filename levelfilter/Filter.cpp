@@ -14,6 +14,21 @@ void SignalEvent(void* pEvent)
     SetEvent(static_cast<HANDLE>(pEvent));
 }
 
+void CloseEvent(void* pEvent)
+{
+    CloseHandle(static_cast<HANDLE>(pEvent));
+}
+
+// The trigger signals its own duplicate of the client's event, so a client
+// that closes its handle early never gets a recycled handle signalled.
+HRESULT DuplicateEvent(HANDLE hEvent, HANDLE* phDuplicate)
+{
+    HANDLE hProcess = GetCurrentProcess();
+    if (!DuplicateHandle(hProcess, hEvent, hProcess, phDuplicate, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return E_INVALIDARG;  // not a handle of this process
+    return S_OK;
+}
+
 bool InRange(double dblValue, double dblMin, double dblMax)
 {
     return dblValue >= dblMin && dblValue <= dblMax;  // false for NaN
@@ -39,6 +54,8 @@ CQuelmarFilter::CQuelmarFilter() : m_chain(SignalEvent), m_pinIn(this), m_pinOut
 
 CQuelmarFilter::~CQuelmarFilter()
 {
+    StopTrigger();
+    m_chain.Detector().UnadviseAll(CloseEvent);
     g_nObjects--;
 }
 
@@ -81,6 +98,8 @@ STDMETHODIMP CQuelmarFilter::Stop()
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
     m_eState = State_Stopped;
+    m_bPausedWhileHeard = false;
+    StopTrigger();
     m_pinIn.Inactive();
     // Wait for a sample being processed to finish.
     std::lock_guard<std::mutex> streaming(m_mutexStreaming);
@@ -92,6 +111,10 @@ STDMETHODIMP CQuelmarFilter::Pause()
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
     if (m_eState == State_Stopped)
         m_chain.Reset();
+    REFERENCE_TIME tNow = 0;
+    m_bPausedWhileHeard = m_eState == State_Running && m_spClock && SUCCEEDED(m_spClock->GetTime(&tNow));
+    m_tPausedAt = tNow - m_tStart;
+    StopTrigger();
     m_eState = State_Paused;
     return S_OK;
 }
@@ -102,7 +125,9 @@ STDMETHODIMP CQuelmarFilter::Run(REFERENCE_TIME tStart)
     if (m_eState == State_Stopped)
         m_chain.Reset();
     m_tStart = tStart;
+    m_bPausedWhileHeard = false;
     m_eState = State_Running;
+    StartTrigger();
     return S_OK;
 }
 
@@ -183,8 +208,59 @@ STDMETHODIMP CQuelmarFilter::QueryVendorInfo(LPWSTR* /*pVendorInfo*/)
 
 unsigned CQuelmarFilter::Channels()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
     return m_pinIn.IsConnected() && m_chain.IsConfigured() ? m_chain.Format().nChannels : 0;
+}
+
+uint64_t CQuelmarFilter::HeardFrame()
+{
+    REFERENCE_TIME tNow = 0;
+    if (m_eState == State_Paused && m_bPausedWhileHeard)
+        return m_chain.Timeline().FrameAt(m_tPausedAt);
+    if (m_eState == State_Running && m_spClock && SUCCEEDED(m_spClock->GetTime(&tNow)))
+        return m_chain.Timeline().FrameAt(tNow - m_tStart);
+    return m_chain.Timeline().Latest();
+}
+
+void CQuelmarFilter::StartTrigger()
+{
+    if (m_threadTrigger.joinable())
+        return;
+    m_bTriggerStop = false;
+    m_threadTrigger = std::thread(&CQuelmarFilter::RunTrigger, this, m_spClock, m_tStart);
+}
+
+void CQuelmarFilter::StopTrigger()
+{
+    if (!m_threadTrigger.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutexTrigger);
+        m_bTriggerStop = true;
+    }
+    m_cvTrigger.notify_all();
+    m_threadTrigger.join();
+}
+
+void CQuelmarFilter::RunTrigger(CComPtr<IReferenceClock> spClock, REFERENCE_TIME tStart)
+{
+    // Takes the chain lock only (never the filter lock, which Stop holds
+    // while it waits for this thread).
+    const std::chrono::milliseconds c_tPeriod(20);
+    uint64_t nLastFrame = 0;
+    bool bFirst = true;
+    std::unique_lock<std::mutex> trigger(m_mutexTrigger);
+    while (!m_cvTrigger.wait_for(trigger, c_tPeriod, [this] { return m_bTriggerStop; })) {
+        std::lock_guard<std::mutex> chain(m_mutexChain);
+        if (!m_chain.IsConfigured())
+            continue;
+        REFERENCE_TIME tNow = 0;
+        uint64_t nFrame = spClock && SUCCEEDED(spClock->GetTime(&tNow)) ? m_chain.Timeline().FrameAt(tNow - tStart)
+                                                                        : m_chain.Timeline().Latest();
+        uint64_t nAdvanced = bFirst || nFrame < nLastFrame ? 0 : nFrame - nLastFrame;
+        m_chain.Notify(nFrame, nAdvanced * 1000.0 / m_chain.Format().nSampleRate);
+        nLastFrame = nFrame;
+        bFirst = false;
+    }
 }
 
 bool CQuelmarFilter::IsChannel(ULONG nChannel, bool bAllowAll)
@@ -196,6 +272,8 @@ STDMETHODIMP CQuelmarFilter::GetChannelCount(ULONG* pnChannels)
 {
     if (!pnChannels)
         return E_POINTER;
+    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     *pnChannels = Channels();
     return S_OK;
 }
@@ -205,9 +283,10 @@ STDMETHODIMP CQuelmarFilter::GetLevel(ULONG nChannel, double* pdblLevel)
     if (!pdblLevel)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
-    *pdblLevel = m_chain.MeterAfter().LevelDb(nChannel);
+    *pdblLevel = m_chain.LevelDbAt(nChannel, HeardFrame());
     return S_OK;
 }
 
@@ -215,6 +294,7 @@ STDMETHODIMP CQuelmarFilter::SetGain(ULONG nChannel, double dblGain, ULONG nRamp
 {
     using quelmar::CGainStage;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, true) || !InRange(dblGain, CGainStage::c_dblMinDb, CGainStage::c_dblMaxDb) ||
         nRampMs > CGainStage::c_nMaxRampMs)
         return E_INVALIDARG;
@@ -229,6 +309,7 @@ STDMETHODIMP CQuelmarFilter::GetGain(ULONG nChannel, double* pdblGain)
     if (!pdblGain)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
     *pdblGain = m_chain.Gain().TargetDb(nChannel);
@@ -239,6 +320,7 @@ STDMETHODIMP CQuelmarFilter::SetAutoGain(ULONG nChannel, double dblThreshold, do
 {
     using quelmar::CAutoGain;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, true) || !InRange(dblThreshold, CAutoGain::c_dblMinDb, CAutoGain::c_dblMaxDb) ||
         !InRange(dblGain, CAutoGain::c_dblMinDb, CAutoGain::c_dblMaxDb))
         return E_INVALIDARG;
@@ -253,6 +335,7 @@ STDMETHODIMP CQuelmarFilter::GetAutoGain(ULONG nChannel, double* pdblThreshold, 
     if (!pdblThreshold || !pdblGain)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
     quelmar::CAutoGain::CSettings settings = m_chain.AutoGain().Get(nChannel);
@@ -268,20 +351,31 @@ STDMETHODIMP CQuelmarFilter::AdviseEvent(ULONG bBefore, ULONG nChannel, double d
     if (!pdwCookie)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (bBefore > 1 || bAbove > 1 || !hEvent || !IsChannel(nChannel, false) ||
         !InRange(dblThreshold, CLevelDetector::c_dblMinThresholdDb, CLevelDetector::c_dblMaxThresholdDb))
         return E_INVALIDARG;
+    HANDLE hDuplicate = nullptr;
+    HRESULT hr = DuplicateEvent(hEvent, &hDuplicate);
+    if (FAILED(hr))
+        return hr;
     uint32_t dwCookie = m_chain.Detector().Advise({bBefore == 1, nChannel, dblThreshold, nMinDurationMs, bAbove == 1},
-                                                  hEvent);
-    if (dwCookie == 0)
+                                                  hDuplicate);
+    if (dwCookie == 0) {
+        CloseHandle(hDuplicate);
         return E_OUTOFMEMORY;  // all 64 places are taken
+    }
     *pdwCookie = dwCookie;
     return S_OK;
 }
 
 STDMETHODIMP CQuelmarFilter::Unadvise(ULONG dwCookie)
 {
-    return m_chain.Detector().Unadvise(dwCookie) ? S_OK : E_INVALIDARG;
+    void* pEvent = nullptr;
+    if (!m_chain.Detector().Unadvise(dwCookie, &pEvent))
+        return E_INVALIDARG;
+    CloseEvent(pEvent);
+    return S_OK;
 }
 
 STDMETHODIMP CQuelmarFilter::SetBandsPerOctave(ULONG nBandsPerOctave)
@@ -332,10 +426,11 @@ STDMETHODIMP CQuelmarFilter::GetSpectrum(ULONG nChannel, ULONG nBands, ULONG* pn
     if (!pnFilled || !pdblBands)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
     unsigned nFilled = 0;
-    if (!m_chain.Spectrum().Compute(nChannel, nBands, &nFilled, pdblBands))
+    if (!m_chain.Spectrum().Compute(nChannel, nBands, &nFilled, pdblBands, HeardFrame()))
         return E_INVALIDARG;
     *pnFilled = nFilled;
     return S_OK;

@@ -3,14 +3,25 @@
 // IQuelmarVersion.
 //
 // Locks: the filter lock (recursive, for state, connections and settings
-// calls) and the streaming lock (held by the input pin while it processes a
-// sample). Stop takes the streaming lock after changing state, so it
-// returns only when no sample is being processed; the streaming path never
-// takes the filter lock.
+// calls), the streaming lock (held by the input pin while it processes a
+// sample) and the chain lock (held while the format changes, and by every
+// call that reaches the chain's per-channel state). Stop takes the streaming
+// lock after changing state, so it returns only when no sample is being
+// processed; the streaming path never takes the filter lock, and nothing
+// waits for the streaming lock while holding the chain lock, so the
+// streaming thread may wait for the chain lock.
+//
+// What the program reads (levels, spectra, notifications) is the audio being
+// heard: at stream time = reference clock - Run's start time, standing still
+// while paused; the latest processed without a clock or while stopped. The
+// notifications come from the filter's trigger thread, which runs while the
+// filter runs.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "../filter/DirectShow.h"
 #include "../filter/Quelmar.h"
@@ -80,21 +91,36 @@ public:
     // For the pins.
     std::recursive_mutex& FilterLock() { return m_mutexFilter; }
     std::mutex& StreamingLock() { return m_mutexStreaming; }
+    std::mutex& ChainLock() { return m_mutexChain; }
     FILTER_STATE State() const { return m_eState.load(); }
     quelmar::CLevelChain& Chain() { return m_chain; }
     CInputPin& Input() { return m_pinIn; }
     COutputPin& Output() { return m_pinOut; }
 
 private:
-    // Whether nChannel addresses a channel (or, with bAllowAll, all of them).
+    // Whether nChannel addresses a channel (or, with bAllowAll, all of them);
+    // both with the chain lock held, so the count stays current.
     bool IsChannel(ULONG nChannel, bool bAllowAll);
     unsigned Channels();
+    // The frame being heard, with the filter and chain locks held.
+    uint64_t HeardFrame();
+    void StartTrigger();
+    void StopTrigger();
+    // The trigger thread: every 20 ms, the notifications at the heard frame.
+    void RunTrigger(CComPtr<IReferenceClock> spClock, REFERENCE_TIME tStart);
 
     std::atomic<ULONG> m_nRefs{1};
     std::recursive_mutex m_mutexFilter;
     std::mutex m_mutexStreaming;
+    std::mutex m_mutexChain;
     std::atomic<FILTER_STATE> m_eState{State_Stopped};
     REFERENCE_TIME m_tStart = 0;
+    bool m_bPausedWhileHeard = false;  // paused after running: the heard time stands
+    REFERENCE_TIME m_tPausedAt = 0;    // the stream time heard when paused
+    std::thread m_threadTrigger;
+    std::mutex m_mutexTrigger;
+    std::condition_variable m_cvTrigger;
+    bool m_bTriggerStop = false;
     CComPtr<IReferenceClock> m_spClock;
     // The graph that holds the filter; not counted, as every filter keeps it,
     // so that graph and filter do not keep each other alive.

@@ -51,6 +51,7 @@ STDMETHODIMP CInputPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE*
         return VFW_E_TYPE_NOT_ACCEPTED;
     quelmar::StreamFormat format;
     ParseAudioType(pmt, &format);
+    std::lock_guard<std::mutex> chain(m_pFilter->ChainLock());
     HRESULT hr = SetConnection(pConnector, pmt);
     if (FAILED(hr))
         return hr;
@@ -112,6 +113,12 @@ STDMETHODIMP CInputPin::EndFlush()
     IPin* pDownstream = m_pFilter->Output().Downstream();
     if (!IsConnected() || !pDownstream)
         return VFW_E_NOT_CONNECTED;
+    {
+        // Receive refuses samples while flushing, so the streaming lock comes
+        // free at once; what follows the seek starts from nothing.
+        std::lock_guard<std::mutex> streaming(m_pFilter->StreamingLock());
+        m_pFilter->Chain().Reset();
+    }
     HRESULT hr = pDownstream->EndFlush();
     m_bFlushing = false;
     return hr;
@@ -157,6 +164,7 @@ STDMETHODIMP CInputPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES* /*pProps*
 
 void CInputPin::Inactive()
 {
+    m_bFlushing = false;  // a Stop ends a flush that never saw its EndFlush
     if (m_spAllocator)
         m_spAllocator->Decommit();
 }
@@ -169,11 +177,17 @@ HRESULT CInputPin::TakeSampleType(IMediaSample* pSample)
     HRESULT hr = S_OK;
     quelmar::StreamFormat format;
     if (!MediaTypesEqual(pmt, &m_mt)) {
-        // A format change in the stream: follow it when it is one we accept.
-        if (ParseAudioType(pmt, &format) && SUCCEEDED(SetConnection(m_spConnected, pmt)))
-            m_pFilter->Chain().Configure(format);
-        else
+        // A format change in the stream: follow it when it is one we accept,
+        // the output with it, under the lock the program's calls take.
+        std::lock_guard<std::mutex> lock(m_pFilter->ChainLock());
+        if (!ParseAudioType(pmt, &format))
             hr = VFW_E_TYPE_NOT_ACCEPTED;
+        if (SUCCEEDED(hr))
+            hr = SetConnection(m_spConnected, pmt);
+        if (SUCCEEDED(hr))
+            hr = m_pFilter->Output().FollowType(pmt);
+        if (SUCCEEDED(hr))
+            m_pFilter->Chain().Configure(format);
     }
     DeleteMediaType(pmt);
     return hr;
@@ -188,6 +202,9 @@ HRESULT CInputPin::ProcessSample(IMediaSample* pSample)
     hr = pSample->GetPointer(&pData);
     if (FAILED(hr))
         return hr;
+    REFERENCE_TIME tStart = 0, tStop = 0;
+    if (SUCCEEDED(pSample->GetTime(&tStart, &tStop)))  // VFW_S_NO_STOP_TIME too
+        m_pFilter->Chain().MarkTime(tStart);
     long nLength = pSample->GetActualDataLength();
     if (pData && nLength > 0)
         m_pFilter->Chain().Process(pData, static_cast<size_t>(nLength));

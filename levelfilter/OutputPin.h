@@ -65,6 +65,9 @@ public:
     // Streaming: passes a processed sample, or the stream's events, on.
     HRESULT Deliver(IMediaSample* pSample);
     IPin* Downstream() const { return m_spConnected; }
+    // The input's type changed within the stream (the sample carries it on):
+    // the output's connection takes it too.
+    HRESULT FollowType(const AM_MEDIA_TYPE* pmt) { return m_spConnected ? SetConnection(m_spConnected, pmt) : S_OK; }
 
 private:
     void OnDisconnect() override;

@@ -43,6 +43,7 @@ STDMETHODIMP CPinBase::ConnectionMediaType(AM_MEDIA_TYPE* pmt)
     if (!pmt)
         return E_POINTER;
     std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<std::mutex> chain(m_pFilter->ChainLock());  // a sample may change the type
     if (!m_spConnected) {
         memset(pmt, 0, sizeof(*pmt));
         return VFW_E_NOT_CONNECTED;

@@ -25,7 +25,7 @@ mkdir -p "$QUELMAR_BUILD/fuzz-corpus" "$QUELMAR_BUILD/fuzz-artifacts"
     -artifact_prefix="$QUELMAR_BUILD/fuzz-artifacts/" -print_final_stats=1 \
     "$QUELMAR_BUILD/fuzz-corpus" "$QUELMAR_ROOT/tests/fuzz/corpus" >"$QUELMAR_BUILD/fuzz.log" 2>&1 ||
     { tail -40 "$QUELMAR_BUILD/fuzz.log"; status=1; }
-grep -E "^#[0-9]+ +DONE|stat::number_executed_units" "$QUELMAR_BUILD/fuzz.log" || tail -1 "$QUELMAR_BUILD/fuzz.log"
+grep -E "^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units" "$QUELMAR_BUILD/fuzz.log" || tail -1 "$QUELMAR_BUILD/fuzz.log"
 mkdir -p "$QUELMAR_BUILD/fuzz-corpus-saved-graph"
 "$QUELMAR_BUILD/native-asan/SavedGraphFuzz" -max_total_time=15 -max_len=65536 \
     -artifact_prefix="$QUELMAR_BUILD/fuzz-artifacts/" \

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 
 #include "FakeFilter.h"
@@ -514,6 +515,154 @@ TEST_F(LevelFilterGraph, UnadvisedEventIsNotSetAgainWhileStreaming)
         CloseHandle(hEvent);
     }
     spControl->Stop();
+}
+
+TEST_F(LevelFilterGraph, ClientClosingItsEventEarlyNeverGetsARecycledHandleSignalled)
+{
+    CComQIPtr<IMediaControl> spControl(m_graph.m_spGraph);
+    ASSERT_TRUE(SUCCEEDED(spControl->Run()));
+    HANDLE hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    ULONG dwCookie = 0;
+    ASSERT_EQ(S_OK, m_graph.m_spQuelmar->AdviseEvent(0, 0, -40.0, 0, 1, hEvent, &dwCookie));  // holds at once
+    CloseHandle(hEvent);
+    HANDLE hOther = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // often the same handle value
+    if (hOther != hEvent)
+        printf("the closed event's handle value was not recycled; the check is weaker this time\n");
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(hOther, 1000));
+    EXPECT_EQ(S_OK, m_graph.m_spQuelmar->Unadvise(dwCookie));
+    CloseHandle(hOther);
+    spControl->Stop();
+}
+
+TEST_F(LevelFilterGraph, SamplesAreMeasuredAgainWhenAStopEndsAFlush)
+{
+    CComQIPtr<IMediaControl> spControl(m_graph.m_spGraph);
+    ASSERT_TRUE(SUCCEEDED(spControl->Run()));
+    EXPECT_EQ(S_OK, FilterPin(m_graph.m_spFilter, L"In")->BeginFlush());  // and no EndFlush
+    ASSERT_TRUE(SUCCEEDED(spControl->Stop()));
+    ASSERT_TRUE(SUCCEEDED(spControl->Run()));
+    double dblLevel = -200.0;
+    EXPECT_TRUE(WaitUntil([&] { return m_graph.m_spQuelmar->GetLevel(0, &dblLevel) == S_OK && dblLevel > -10.0; }, 5000))
+        << "level " << dblLevel;
+    spControl->Stop();
+}
+
+// Loud (-6 dB) for the first 1.5 s, then quiet (-40 dB); auto gain works on
+// the loud part. After a seek into the quiet part, nothing of the loud part
+// (its level, the auto gain's attenuation) shows.
+TEST(LevelFilterSeek, AfterASeekOnlyTheNewPositionIsMeasured)
+{
+    std::vector<std::vector<double>> rgLoud = Sines({-6.0}, 1000.0, 48000, 1.5);
+    std::vector<std::vector<double>> rgQuiet = Sines({-40.0}, 1000.0, 48000, 1.5);
+    rgLoud[0].insert(rgLoud[0].end(), rgQuiet[0].begin(), rgQuiet[0].end());
+    std::string strPath = TestFilePath("loud-then-quiet.wav");
+    ASSERT_TRUE(WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 1, 48000, false}, rgLoud));
+    CLevelGraph graph;
+    ASSERT_EQ(S_OK, graph.Build(strPath));
+    ASSERT_EQ(S_OK, graph.m_spQuelmar->SetAutoGain(0, -20.0, -20.0));
+    CComQIPtr<IMediaControl> spControl(graph.m_spGraph);
+    CComQIPtr<IMediaSeeking> spSeeking(graph.m_spGraph);
+    ASSERT_TRUE(SUCCEEDED(spControl->Run()));
+    double dblLevel = -200.0;
+    ASSERT_TRUE(WaitUntil([&] { return graph.m_spQuelmar->GetLevel(0, &dblLevel) == S_OK && dblLevel > -30.0; }, 5000))
+        << "the loud part attenuated to " << dblLevel;
+    LONGLONG llPosition = 20000000;  // 2 s: the quiet part
+    ASSERT_EQ(S_OK, spSeeking->SetPositions(&llPosition, AM_SEEKING_AbsolutePositioning, nullptr,
+                                            AM_SEEKING_NoPositioning));
+    std::vector<double> rgReadings;
+    WaitUntil([&] {
+        graph.m_spQuelmar->GetLevel(0, &dblLevel);
+        rgReadings.push_back(dblLevel);
+        return rgReadings.size() > 1 && dblLevel > -120.0 && std::fabs(dblLevel + 40.0) < 0.5 &&
+               std::fabs(rgReadings[rgReadings.size() - 2] + 40.0) < 0.5;
+    }, 1000);
+    spControl->Stop();
+    ASSERT_FALSE(rgReadings.empty());
+    EXPECT_NEAR(-40.0, rgReadings.back(), 0.5) << "never settled on the quiet level";
+    for (size_t i = 0; i < rgReadings.size(); i++)
+        EXPECT_TRUE(rgReadings[i] == -120.0 || std::fabs(rgReadings[i] + 40.0) < 0.5)
+            << "reading " << i << " after the seek: " << rgReadings[i];
+}
+
+// A level ramp: a 1 kHz tone rising 20 dB per second from -60 dB.
+TEST(LevelFilterHeard, LevelFollowsTheHeardPositionOfARamp)
+{
+    const DWORD nRate = 48000;
+    std::vector<std::vector<double>> rgRamp(1, std::vector<double>(nRate * 5 / 2));
+    for (size_t i = 0; i < rgRamp[0].size(); i++)
+        rgRamp[0][i] = std::pow(10.0, (-60.0 + 20.0 * i / nRate) / 20.0) * std::sin(2.0 * 3.14159265358979 * 1000.0 * i / nRate);
+    std::string strPath = TestFilePath("ramp.wav");
+    ASSERT_TRUE(WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 1, nRate, false}, rgRamp));
+    CLevelGraph graph;
+    ASSERT_EQ(S_OK, graph.Build(strPath));
+    // Run with a start time of our own, so the stream time heard is known:
+    // the graph's clock minus that start. (Wine's graph reports positions
+    // about 200 ms ahead of the stream time it runs its filters at.)
+    CComQIPtr<IMediaFilter> spMediaFilter(graph.m_spGraph);
+    CComQIPtr<IMediaControl> spControl(graph.m_spGraph);
+    CComQIPtr<IMediaEvent> spEvent(graph.m_spGraph);
+    CComPtr<IReferenceClock> spClock;
+    ASSERT_TRUE(SUCCEEDED(spControl->Pause()));
+    OAFilterState eState;
+    ASSERT_EQ(S_OK, spControl->GetState(5000, &eState));
+    ASSERT_EQ(S_OK, spMediaFilter->GetSyncSource(&spClock));
+    ASSERT_NE(nullptr, spClock.p);
+    REFERENCE_TIME tStart = 0;
+    spClock->GetTime(&tStart);
+    tStart += 500000;
+    ASSERT_TRUE(SUCCEEDED(spMediaFilter->Run(tStart)));
+    auto StreamTime = [&] {
+        REFERENCE_TIME tNow = 0;
+        spClock->GetTime(&tNow);
+        return tNow - tStart;
+    };
+    // The 50 ms window ending at stream time t reads the ramp at about t - 25 ms.
+    auto ExpectedDb = [](REFERENCE_TIME t) { return -60.0 + 20.0 * (t / 1e7 - 0.025); };
+    int nReadings = 0;
+    long lCode = 0;
+    DWORD dwStart = GetTickCount();
+    while (GetTickCount() - dwStart < 10000 && lCode != EC_COMPLETE) {
+        LONG_PTR lParam1 = 0, lParam2 = 0;
+        if (spEvent->GetEvent(&lCode, &lParam1, &lParam2, 0) == S_OK)
+            spEvent->FreeEventParams(lCode, lParam1, lParam2);
+        REFERENCE_TIME tBefore = StreamTime();
+        double dblLevel = -200.0;
+        graph.m_spQuelmar->GetLevel(0, &dblLevel);
+        REFERENCE_TIME tAfter = StreamTime();
+        if (tBefore >= 1000000 && tAfter <= 23000000) {  // the first 100 ms fill the window
+            nReadings++;
+            EXPECT_TRUE(dblLevel > ExpectedDb(tBefore) - 1.5 && dblLevel < ExpectedDb(tAfter) + 1.5)
+                << "at " << tBefore / 10000 << "-" << tAfter / 10000 << " ms: " << dblLevel
+                << " dB, expected about " << ExpectedDb(tBefore);
+        }
+        Sleep(50);
+    }
+    spControl->Stop();
+    EXPECT_GT(nReadings, 20);
+}
+
+// On a steady condition the event is found set at every 100 ms poll.
+TEST(LevelFilterHeard, TriggerStaysSetWhileTheConditionHolds)
+{
+    std::string strPath = TestFilePath("steady.wav");
+    ASSERT_TRUE(WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 2, 48000, false}, Sines({-26.0, -6.0}, 1000.0, 48000, 4.0)));
+    CLevelGraph graph;
+    ASSERT_EQ(S_OK, graph.Build(strPath));
+    CComQIPtr<IMediaControl> spControl(graph.m_spGraph);
+    HANDLE hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);  // auto-reset: each poll takes it
+    ULONG dwCookie = 0;
+    ASSERT_EQ(S_OK, graph.m_spQuelmar->AdviseEvent(0, 0, -40.0, 0, 1, hEvent, &dwCookie));
+    ASSERT_TRUE(SUCCEEDED(spControl->Run()));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hEvent, 2000));  // the stream has started
+    std::string strPolls;
+    for (int nPoll = 0; nPoll < 30; nPoll++) {
+        Sleep(100);
+        strPolls += WaitForSingleObject(hEvent, 0) == WAIT_OBJECT_0 ? '#' : '.';
+    }
+    EXPECT_EQ(std::string(30, '#'), strPolls);
+    EXPECT_EQ(S_OK, graph.m_spQuelmar->Unadvise(dwCookie));
+    spControl->Stop();
+    CloseHandle(hEvent);
 }
 
 TEST_F(LevelFilterGraph, LastReleaseOnceTheGraphIsGone)

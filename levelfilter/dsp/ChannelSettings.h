@@ -26,16 +26,23 @@ public:
         m_nChannels = nChannels;
     }
 
+    // A channel beyond the current count (the format changed since the
+    // caller looked) is left alone.
     void Set(unsigned nChannel, const TValue& value)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        if (nChannel >= m_nChannels)
+            return;
         m_rgValues[nChannel] = value;
         m_rgVersions[nChannel].fetch_add(1, std::memory_order_release);
     }
 
+    // TValue() for a channel beyond the current count.
     TValue Get(unsigned nChannel) const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        if (nChannel >= m_nChannels)
+            return TValue();
         return m_rgValues[nChannel];
     }
 

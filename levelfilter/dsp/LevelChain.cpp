@@ -16,6 +16,7 @@ bool CLevelChain::Configure(const StreamFormat& format)
     m_gain.Init(format.nChannels, format.nSampleRate);
     m_autoGain.Init(format.nChannels, format.nSampleRate);
     m_spectrum.Init(format.nChannels, format.nSampleRate);
+    m_timeline.Init(format.nSampleRate);
     m_bConfigured = true;
     return true;
 }
@@ -27,6 +28,8 @@ void CLevelChain::Reset()
     m_gain.Settle();
     m_autoGain.Reset();
     m_spectrum.Reset();
+    m_detector.ResetHeld();
+    m_timeline.Reset();
 }
 
 void CLevelChain::Process(uint8_t* pData, size_t nBytes)
@@ -75,7 +78,7 @@ void CLevelChain::ProcessChunk(unsigned nFrames)
         m_spectrum.Append(c, pdblChannel, nFrames);
     }
     m_spectrum.Publish(nFrames);
-    m_detector.Evaluate(m_meterBefore, m_meterAfter, nFrames * 1000.0 / m_format.nSampleRate);
+    m_timeline.Advance(nFrames);
 }
 
 }  // namespace quelmar

@@ -18,16 +18,35 @@ uint32_t CLevelDetector::Advise(const CCondition& condition, void* pEvent)
     return 0;
 }
 
-bool CLevelDetector::Unadvise(uint32_t dwCookie)
+bool CLevelDetector::Unadvise(uint32_t dwCookie, void** ppEvent)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (CRegistration& registration : m_rgRegistrations) {
         if (dwCookie != 0 && registration.dwCookie == dwCookie) {
+            if (ppEvent)
+                *ppEvent = registration.pEvent;
             registration = {};
             return true;
         }
     }
     return false;
+}
+
+void CLevelDetector::UnadviseAll(void (*pfnRelease)(void* pEvent))
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (CRegistration& registration : m_rgRegistrations) {
+        if (registration.dwCookie != 0)
+            pfnRelease(registration.pEvent);
+        registration = {};
+    }
+}
+
+void CLevelDetector::ResetHeld()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (CRegistration& registration : m_rgRegistrations)
+        registration.dblHeldMs = 0.0;
 }
 
 unsigned CLevelDetector::Count() const
@@ -39,7 +58,8 @@ unsigned CLevelDetector::Count() const
     return nCount;
 }
 
-void CLevelDetector::Evaluate(const CLevelMeter& meterBefore, const CLevelMeter& meterAfter, double dblStretchMs)
+void CLevelDetector::Evaluate(const CLevelMeter& meterBefore, const CLevelMeter& meterAfter, double dblStretchMs,
+                              uint64_t nEndBlock)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (CRegistration& registration : m_rgRegistrations) {
@@ -47,7 +67,7 @@ void CLevelDetector::Evaluate(const CLevelMeter& meterBefore, const CLevelMeter&
         if (registration.dwCookie == 0 || condition.nChannel >= meterAfter.Channels())
             continue;
         const CLevelMeter& meter = condition.bBeforeGain ? meterBefore : meterAfter;
-        double dblLevel = meter.LevelDb(condition.nChannel);
+        double dblLevel = meter.LevelDbAt(condition.nChannel, nEndBlock);
         bool bHolds = condition.bAbove ? dblLevel > condition.dblThresholdDb : dblLevel < condition.dblThresholdDb;
         if (!bHolds) {
             registration.dblHeldMs = 0.0;

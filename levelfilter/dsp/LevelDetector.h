@@ -35,13 +35,20 @@ public:
 
     // A non-zero cookie, unique for this detector; 0 when all places are taken.
     uint32_t Advise(const CCondition& condition, void* pEvent);
-    // False when the cookie is not registered.
-    bool Unadvise(uint32_t dwCookie);
+    // False when the cookie is not registered; else *ppEvent (if given) is
+    // the event it held, which the detector no longer touches.
+    bool Unadvise(uint32_t dwCookie, void** ppEvent = nullptr);
+    // Withdraws every registration, handing each event to pfnRelease.
+    void UnadviseAll(void (*pfnRelease)(void* pEvent));
+    // A new stretch of stream (a seek): no condition has held for any time yet.
+    void ResetHeld();
     unsigned Count() const;
 
-    // Checks every registration against the meters after dblStretchMs of
-    // audio and signals those whose condition has held long enough.
-    void Evaluate(const CLevelMeter& meterBefore, const CLevelMeter& meterAfter, double dblStretchMs);
+    // Checks every registration against the meters' levels ending at block
+    // nEndBlock (the latest by default), dblStretchMs of stream time after
+    // the last check, and signals those whose condition has held long enough.
+    void Evaluate(const CLevelMeter& meterBefore, const CLevelMeter& meterAfter, double dblStretchMs,
+                  uint64_t nEndBlock = UINT64_MAX);
 
 private:
     struct CRegistration {

@@ -72,11 +72,15 @@ void CSpectrumAnalyzer::Prepare(const CSettings& settings)
     m_bPrepared = true;
 }
 
-bool CSpectrumAnalyzer::CopyLatest(unsigned nChannel, unsigned nSize)
+bool CSpectrumAnalyzer::CopyEndingAt(unsigned nChannel, unsigned nSize, uint64_t nEndFrame)
 {
+    const uint64_t nMaxLag = c_nHistoryFrames - nSize - c_nSlackFrames;
     const std::atomic<float>* pHistory = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryFrames;
     for (int nAttempt = 0; nAttempt < c_nCopyAttempts; nAttempt++) {
-        uint64_t nEnd = m_nWritten.load(std::memory_order_acquire);
+        uint64_t nWritten = m_nWritten.load(std::memory_order_acquire);
+        uint64_t nEnd = nEndFrame < nWritten ? nEndFrame : nWritten;
+        if (nWritten - nEnd > nMaxLag)
+            nEnd = nWritten - nMaxLag;
         if (nEnd < nSize)
             return false;
         uint64_t nStart = nEnd - nSize;
@@ -93,7 +97,8 @@ bool CSpectrumAnalyzer::CopyLatest(unsigned nChannel, unsigned nSize)
     return false;
 }
 
-bool CSpectrumAnalyzer::Compute(unsigned nChannel, unsigned nBands, unsigned* pnFilled, double* pdblBands)
+bool CSpectrumAnalyzer::Compute(unsigned nChannel, unsigned nBands, unsigned* pnFilled, double* pdblBands,
+                                uint64_t nEndFrame)
 {
     CSettings settings = Settings();
     if (settings.nBandsPerOctave == 0 || nBands != c_nOctaves * settings.nBandsPerOctave || nChannel >= m_nChannels)
@@ -102,7 +107,7 @@ bool CSpectrumAnalyzer::Compute(unsigned nChannel, unsigned nBands, unsigned* pn
     *pnFilled = 0;
     Prepare(settings);
     unsigned nSize = 1u << settings.nOrder;
-    if (!CopyLatest(nChannel, nSize))
+    if (!CopyEndingAt(nChannel, nSize, nEndFrame))
         return true;
     m_rgFfts[settings.nOrder]->Forward(m_rgInput.data(), m_rgBinRe.data(), m_rgBinIm.data());
     m_bands.Levels(m_rgInput.data(), m_rgBinRe.data(), m_rgBinIm.data(), pdblBands);

@@ -29,7 +29,11 @@ public:
     static constexpr unsigned c_nOctaves = CBandLayout::c_nOctaves;
     static constexpr unsigned c_nMinOrder = 10;
     static constexpr unsigned c_nMaxOrder = 15;
-    static constexpr unsigned c_nHistoryFrames = 2u << c_nMaxOrder;  // twice the longest FFT
+    // Four times the longest FFT: room for the read-ahead of a stream
+    // (a spectrum is read where the stream is heard, behind the latest).
+    static constexpr unsigned c_nHistoryFrames = 4u << c_nMaxOrder;
+    static constexpr unsigned c_nSlackFrames = 8192;  // kept clear of the writer
+    static constexpr uint64_t c_nLatest = UINT64_MAX;
 
     struct CSettings {
         unsigned nBandsPerOctave = 3;
@@ -57,13 +61,16 @@ public:
     // fewer than 2^order samples have arrived, or when the writer kept
     // overwriting the stretch being copied, else nBands. False for a band
     // count that does not match the settings.
-    bool Compute(unsigned nChannel, unsigned nBands, unsigned* pnFilled, double* pdblBands);
+    // The spectrum is of the 2^order samples before frame nEndFrame (the
+    // latest, or as late as the history still holds).
+    bool Compute(unsigned nChannel, unsigned nBands, unsigned* pnFilled, double* pdblBands,
+                 uint64_t nEndFrame = c_nLatest);
 
 private:
     void Prepare(const CSettings& settings);
-    // Windows the latest nSize samples into m_rgInput; false when there are
-    // not yet that many, or no attempt found them intact.
-    bool CopyLatest(unsigned nChannel, unsigned nSize);
+    // Windows the nSize samples before nEndFrame into m_rgInput; false when
+    // there are not yet that many, or no attempt found them intact.
+    bool CopyEndingAt(unsigned nChannel, unsigned nSize, uint64_t nEndFrame);
 
     unsigned m_nChannels = 0;
     unsigned m_nSampleRate = 48000;

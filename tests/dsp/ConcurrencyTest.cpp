@@ -46,6 +46,13 @@ TEST(Concurrency, SettingsChangeWhileStreaming)
             chain.Process(reinterpret_cast<uint8_t*>(rgWork.data()), rgWork.size() * sizeof(float));
         }
     });
+    // The filter's trigger thread: the notifications at the latest frame.
+    std::thread notifying([&] {
+        while (!bStop.load()) {
+            chain.Notify(chain.Timeline().Latest(), 5.0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
 
     CWatchedEvent rgEvents[20];
     std::vector<double> rgBands(66);
@@ -68,6 +75,7 @@ TEST(Concurrency, SettingsChangeWhileStreaming)
     }
     bStop.store(true);
     streaming.join();
+    notifying.join();
     EXPECT_EQ(0, g_nLateSignals.load());
     int nSignalled = 0;
     for (CWatchedEvent& event : rgEvents)
