@@ -11,11 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 release_build="${QUELMAR_RELEASE_BUILD:-$QUELMAR_BUILD/release}"
 dist="${QUELMAR_DIST:-$QUELMAR_ROOT/dist}"
 
-version_part() {
-    sed -n "s/^#define QUELMAR_VERSION_$1 \([0-9][0-9]*\)$/\1/p" "$QUELMAR_ROOT/release/Version.h"
-}
-version="$(version_part MAJOR).$(version_part MINOR).$(version_part PATCH)"
-[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "no version in release/Version.h" >&2; exit 1; }
+version="$(quelmar_version)"
 
 install_packages
 

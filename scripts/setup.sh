@@ -73,3 +73,13 @@ wine_env() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export ALSA_CONFIG_PATH="$QUELMAR_BUILD/alsa-null.conf"
 }
+
+# The release's version, "1.0.0", from release/Version.h.
+quelmar_version() {
+    local part version=""
+    for part in MAJOR MINOR PATCH; do
+        version+="${version:+.}$(sed -n "s/^#define QUELMAR_VERSION_$part \([0-9][0-9]*\)$/\1/p" "$QUELMAR_ROOT/release/Version.h")"
+    done
+    [[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "no version in release/Version.h" >&2; return 1; }
+    echo "$version"
+}

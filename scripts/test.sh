@@ -33,4 +33,7 @@ ensure_display
 wine_env
 ctest --test-dir "$QUELMAR_BUILD" --output-on-failure -j2 || status=1
 wineserver -k 2>/dev/null || true
+
+echo "== Release zip: its files, the same bytes twice, a new Wine prefix"
+bash "$QUELMAR_ROOT/scripts/check-package.sh" || status=1
 exit $status
