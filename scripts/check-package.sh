@@ -42,6 +42,6 @@ rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 wineserver -w
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$WINEPREFIX/drive_c/Quelmar Test"
-QUELMAR_PACKAGE_DIR='C:\Quelmar Test' wine "$QUELMAR_BUILD/bin/PackageTest.exe" || fail "PackageTest in the new prefix"
+QUELMAR_PACKAGE_DIR='C:\Quelmar Test' timeout 600 wine "$QUELMAR_BUILD/bin/PackageTest.exe" || fail "PackageTest in the new prefix"
 wineserver -k 2>/dev/null || true
 exit $status
