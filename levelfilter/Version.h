@@ -1,8 +1,10 @@
 // What IQuelmarVersion reports about this build of the level filter.
 #pragma once
 
+#include "../release/Version.h"
+
 #define QUELMAR_FILTER_NAME L"Quelmar"
-#define QUELMAR_FILTER_NUMBER L"1.0.0"
+#define QUELMAR_FILTER_NUMBER L"" QUELMAR_VERSION_TEXT  // the release's version
 #ifdef NDEBUG
 #define QUELMAR_FILTER_TYPE 1  // release
 #else

@@ -102,3 +102,13 @@ start_wine_session() {
 end_wine_session() {
     wineserver -k 2>/dev/null || true
 }
+
+# The release's version, "1.0.0", from release/Version.h.
+quelmar_version() {
+    local part version=""
+    for part in MAJOR MINOR PATCH; do
+        version+="${version:+.}$(sed -n "s/^#define QUELMAR_VERSION_$part \([0-9][0-9]*\)$/\1/p" "$QUELMAR_ROOT/release/Version.h")"
+    done
+    [[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "no version in release/Version.h" >&2; return 1; }
+    echo "$version"
+}

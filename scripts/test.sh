@@ -48,4 +48,7 @@ ctest --test-dir "$QUELMAR_BUILD" --output-on-failure --no-tests=error -j2 || st
 end_wine_session
 # Retries and restarts that the tests allowed themselves, shown even on success.
 grep -h '^\[   NOTE   \]' "$QUELMAR_BUILD/Testing/Temporary/LastTest.log" 2>/dev/null || true
+
+echo "== Release zip: its files, the same bytes twice, a new Wine prefix"
+bash "$QUELMAR_ROOT/scripts/check-package.sh" || status=1
 exit $status

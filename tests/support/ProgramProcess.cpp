@@ -30,10 +30,20 @@ BOOL CALLBACK FindProcessDialog(HWND hWnd, LPARAM lParam)
 
 CProgram::CProgram()
 {
+    Start(Path(), nullptr);
+}
+
+CProgram::CProgram(const std::string& strPath)
+{
+    Start(strPath, strPath.substr(0, strPath.find_last_of('\\')).c_str());
+}
+
+void CProgram::Start(const std::string& strPath, const char* pszFolder)
+{
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
-    std::string strCommand = "\"" + Path() + "\"";
-    m_bStarted = CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi);
+    std::string strCommand = "\"" + strPath + "\"";
+    m_bStarted = CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, pszFolder, &si, &m_pi);
 }
 
 CProgram::~CProgram()

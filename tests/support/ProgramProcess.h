@@ -9,6 +9,9 @@
 class CProgram {
 public:
     CProgram();   // starts the program next to the test program
+    // Starts the program at strPath with its folder as the current folder,
+    // as a double click would.
+    explicit CProgram(const std::string& strPath);
     ~CProgram();  // ends it when it is still running
     CProgram(const CProgram&) = delete;
     CProgram& operator=(const CProgram&) = delete;
@@ -25,6 +28,8 @@ public:
     static std::string Path();
 
 private:
+    void Start(const std::string& strPath, const char* pszFolder);
+
     BOOL m_bStarted = FALSE;
     PROCESS_INFORMATION m_pi = {};
 };
