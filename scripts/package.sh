@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Release binaries and writes dist/QuelmarTest-<version>-win64.zip:
-# QuelmarTest.exe, QuelmarFilter.dll, QuelmarRun.exe when the build has it,
+# QuelmarTest.exe, QuelmarFilter.dll, QuelmarRun.exe,
 # register.cmd, unregister.cmd, README.txt and the sample media. The same
 # commit gives the same bytes.
 #   QUELMAR_RELEASE_BUILD  the Release build folder (build/release)
@@ -23,10 +23,7 @@ export SOURCE_DATE_EPOCH
 
 cmake -S "$QUELMAR_ROOT" -B "$release_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$QUELMAR_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
-binaries=(QuelmarTest.exe QuelmarFilter.dll)
-if cmake --build "$release_build" --target help | grep -q '^QuelmarRun:'; then
-    binaries+=(QuelmarRun.exe)
-fi
+binaries=(QuelmarTest.exe QuelmarFilter.dll QuelmarRun.exe)
 epoch_file="$release_build/source-date-epoch"
 if [ "$(cat "$epoch_file" 2>/dev/null)" != "$SOURCE_DATE_EPOCH" ]; then
     cmake --build "$release_build" --target clean
@@ -43,10 +40,7 @@ for binary in "${binaries[@]}"; do
     cp "$release_build/bin/$binary" "$stage/"
 done
 cp "$QUELMAR_ROOT/release/register.cmd" "$QUELMAR_ROOT/release/unregister.cmd" "$stage/"
-runner_line=""
-[[ " ${binaries[*]} " == *" QuelmarRun.exe "* ]] &&
-    runner_line="QuelmarRun.exe      the command-line runner for unattended filter checks\n"
-sed -e "s/@VERSION@/$version/" -e "s/@RUNNER@/$runner_line/" "$QUELMAR_ROOT/release/README.txt" >"$stage/README.txt"
+sed -e "s/@VERSION@/$version/" "$QUELMAR_ROOT/release/README.txt" >"$stage/README.txt"
 cp -r "$release_build/samples" "$stage/samples"
 
 zip="$dist/QuelmarTest-$version-win64.zip"

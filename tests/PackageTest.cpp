@@ -28,6 +28,12 @@ namespace {
 constexpr DWORD c_dwStepTimeoutMs = 20000;
 constexpr DWORD c_dwScriptTimeoutMs = 60000;
 constexpr char c_szSample[] = "samples\\Ref_movies\\Storage\\AAC\\Track No01.mp4";
+constexpr char c_szToneSample[] = "samples\\sine-1kHz-minus6dB.wav";
+
+std::string Quoted(const std::string& str)
+{
+    return "\"" + str + "\"";
+}
 
 std::wstring Widen(const std::string& str)
 {
@@ -66,6 +72,7 @@ struct CVersionCase {
 
 const CVersionCase s_rgVersionCases[] = {
     {"QuelmarTest.exe", VFT_APP, "QuelmarTest: test bench for the Quelmar audio level filter"},
+    {"QuelmarRun.exe", VFT_APP, "QuelmarRun: scripted checks of the Quelmar audio level filter"},
     {"QuelmarFilter.dll", VFT_DLL, "Quelmar audio level filter for DirectShow"},
 };
 
@@ -273,9 +280,9 @@ struct CScriptRun {
     std::string strOutput;
 };
 
-// Runs a script of the folder through cmd, as typed at a prompt, its output
-// read from a pipe and its input empty.
-CScriptRun RunScript(const std::string& strScript)
+// Runs a command line through cmd, as typed at a prompt, its output read
+// from a pipe and its input empty.
+CScriptRun RunCommand(const std::string& strCommandLine)
 {
     CScriptRun run;
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
@@ -291,7 +298,7 @@ CScriptRun RunScript(const std::string& strScript)
     si.hStdInput = hInput;
     si.hStdOutput = hWrite;
     si.hStdError = hWrite;
-    std::string strCommand = "cmd.exe /c \"\"" + strScript + "\"\"";
+    std::string strCommand = "cmd.exe /c \"" + strCommandLine + "\"";
     PROCESS_INFORMATION pi = {};
     BOOL bStarted = CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
     CloseHandle(hWrite);
@@ -362,7 +369,7 @@ TEST_F(CleanMachine, RegisterPlayASampleUnregister)
 {
     ASSERT_EQ(REGDB_E_CLASSNOTREG, CreateLevelFilter()) << "the prefix is not new: the filter is registered already";
 
-    CScriptRun registered = RunScript(File("register.cmd"));
+    CScriptRun registered = RunCommand(Quoted(File("register.cmd")));
     ASSERT_EQ(0u, registered.dwExitCode) << registered.strOutput;
     EXPECT_NE(std::string::npos, registered.strOutput.find("Registered the Quelmar level filter \"" + File("QuelmarFilter.dll") + "\""))
         << registered.strOutput;
@@ -379,7 +386,16 @@ TEST_F(CleanMachine, RegisterPlayASampleUnregister)
     EXPECT_TRUE(WaitUntil([&] { return atof(PositionText().c_str()) > 0.5; }, c_dwStepTimeoutMs)) << PositionText();
     EXPECT_TRUE(CloseWithEsc());
 
-    CScriptRun unregistered = RunScript(File("unregister.cmd"));
+    // The runner from the same folder passes on the -6 dB tone and fails
+    // (exit code 1) when told to expect silence.
+    const std::string strRunner = Quoted(File("QuelmarRun.exe")) + " --expect-level 1:";
+    const std::string strTone = " " + Quoted(File(c_szToneSample));
+    CScriptRun passed = RunCommand(strRunner + "-6.5:-5.5" + strTone);
+    EXPECT_EQ(0u, passed.dwExitCode) << passed.strOutput;
+    CScriptRun failed = RunCommand(strRunner + "-120:-100" + strTone);
+    EXPECT_EQ(1u, failed.dwExitCode) << failed.strOutput;
+
+    CScriptRun unregistered = RunCommand(Quoted(File("unregister.cmd")));
     ASSERT_EQ(0u, unregistered.dwExitCode) << unregistered.strOutput;
     EXPECT_NE(std::string::npos, unregistered.strOutput.find("Removed the registration")) << unregistered.strOutput;
     EXPECT_EQ("", RegisteredServer());
