@@ -96,7 +96,7 @@ STDMETHODIMP CQuelmarFilter::GetClassID(CLSID* pClassID)
 
 STDMETHODIMP CQuelmarFilter::Stop()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     m_eState = State_Stopped;
     m_bPausedWhileHeard = false;
     StopTrigger();
@@ -108,7 +108,7 @@ STDMETHODIMP CQuelmarFilter::Stop()
 
 STDMETHODIMP CQuelmarFilter::Pause()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     if (m_eState == State_Stopped)
         m_chain.Reset();
     REFERENCE_TIME tNow = 0;
@@ -121,7 +121,7 @@ STDMETHODIMP CQuelmarFilter::Pause()
 
 STDMETHODIMP CQuelmarFilter::Run(REFERENCE_TIME tStart)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     if (m_eState == State_Stopped)
         m_chain.Reset();
     m_tStart = tStart;
@@ -141,7 +141,7 @@ STDMETHODIMP CQuelmarFilter::GetState(DWORD /*dwMilliSecsTimeout*/, FILTER_STATE
 
 STDMETHODIMP CQuelmarFilter::SetSyncSource(IReferenceClock* pClock)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     m_spClock = pClock;
     return S_OK;
 }
@@ -150,7 +150,7 @@ STDMETHODIMP CQuelmarFilter::GetSyncSource(IReferenceClock** pClock)
 {
     if (!pClock)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     *pClock = nullptr;
     return m_spClock.CopyTo(pClock);
 }
@@ -183,7 +183,7 @@ STDMETHODIMP CQuelmarFilter::QueryFilterInfo(FILTER_INFO* pInfo)
 {
     if (!pInfo)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     memcpy(pInfo->achName, m_szName, sizeof(m_szName));
     pInfo->pGraph = m_pGraph;
     if (m_pGraph)
@@ -193,7 +193,7 @@ STDMETHODIMP CQuelmarFilter::QueryFilterInfo(FILTER_INFO* pInfo)
 
 STDMETHODIMP CQuelmarFilter::JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pName)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     m_pGraph = pGraph;
     m_szName[0] = L'\0';
     if (pName)
@@ -272,7 +272,7 @@ STDMETHODIMP CQuelmarFilter::GetChannelCount(ULONG* pnChannels)
 {
     if (!pnChannels)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     std::lock_guard<std::mutex> chain(m_mutexChain);
     *pnChannels = Channels();
     return S_OK;
@@ -282,7 +282,7 @@ STDMETHODIMP CQuelmarFilter::GetLevel(ULONG nChannel, double* pdblLevel)
 {
     if (!pdblLevel)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
@@ -293,7 +293,7 @@ STDMETHODIMP CQuelmarFilter::GetLevel(ULONG nChannel, double* pdblLevel)
 STDMETHODIMP CQuelmarFilter::SetGain(ULONG nChannel, double dblGain, ULONG nRampMs)
 {
     using quelmar::CGainStage;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, true) || !InRange(dblGain, CGainStage::c_dblMinDb, CGainStage::c_dblMaxDb) ||
         nRampMs > CGainStage::c_nMaxRampMs)
@@ -308,7 +308,7 @@ STDMETHODIMP CQuelmarFilter::GetGain(ULONG nChannel, double* pdblGain)
 {
     if (!pdblGain)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
@@ -319,7 +319,7 @@ STDMETHODIMP CQuelmarFilter::GetGain(ULONG nChannel, double* pdblGain)
 STDMETHODIMP CQuelmarFilter::SetAutoGain(ULONG nChannel, double dblThreshold, double dblGain)
 {
     using quelmar::CAutoGain;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, true) || !InRange(dblThreshold, CAutoGain::c_dblMinDb, CAutoGain::c_dblMaxDb) ||
         !InRange(dblGain, CAutoGain::c_dblMinDb, CAutoGain::c_dblMaxDb))
@@ -334,7 +334,7 @@ STDMETHODIMP CQuelmarFilter::GetAutoGain(ULONG nChannel, double* pdblThreshold, 
 {
     if (!pdblThreshold || !pdblGain)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;
@@ -350,7 +350,7 @@ STDMETHODIMP CQuelmarFilter::AdviseEvent(ULONG bBefore, ULONG nChannel, double d
     using quelmar::CLevelDetector;
     if (!pdwCookie)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     std::lock_guard<std::mutex> chain(m_mutexChain);
     if (bBefore > 1 || bAbove > 1 || !hEvent || !IsChannel(nChannel, false) ||
         !InRange(dblThreshold, CLevelDetector::c_dblMinThresholdDb, CLevelDetector::c_dblMaxThresholdDb))
@@ -382,7 +382,7 @@ STDMETHODIMP CQuelmarFilter::SetBandsPerOctave(ULONG nBandsPerOctave)
 {
     if (!quelmar::CSpectrumAnalyzer::IsValidBandsPerOctave(nBandsPerOctave))
         return E_INVALIDARG;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     quelmar::CSpectrumAnalyzer::CSettings settings = m_chain.Spectrum().Settings();
     settings.nBandsPerOctave = nBandsPerOctave;
     m_chain.Spectrum().SetSettings(settings);
@@ -403,7 +403,7 @@ STDMETHODIMP CQuelmarFilter::SetFFT(QUELMAR_WINDOW eWindow, ULONG nOrder)
     if (eWindow >= quelmar::c_nWindowTypes || nOrder < CSpectrumAnalyzer::c_nMinOrder ||
         nOrder > CSpectrumAnalyzer::c_nMaxOrder)
         return E_INVALIDARG;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     CSpectrumAnalyzer::CSettings settings = m_chain.Spectrum().Settings();
     settings.eWindow = static_cast<quelmar::WindowType>(eWindow);
     settings.nOrder = nOrder;
@@ -425,7 +425,7 @@ STDMETHODIMP CQuelmarFilter::GetSpectrum(ULONG nChannel, ULONG nBands, ULONG* pn
 {
     if (!pnFilled || !pdblBands)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_mutexFilter);
+    std::lock_guard<CCriticalSection> lock(m_csFilter);
     std::lock_guard<std::mutex> chain(m_mutexChain);
     if (!IsChannel(nChannel, false))
         return E_INVALIDARG;

@@ -25,6 +25,7 @@
 
 #include "../filter/DirectShow.h"
 #include "../filter/Quelmar.h"
+#include "CriticalSection.h"
 #include "InputPin.h"
 #include "OutputPin.h"
 #include "dsp/LevelChain.h"
@@ -89,7 +90,7 @@ public:
     STDMETHODIMP GetDateTime(BSTR* pbstrDateTime) override;
 
     // For the pins.
-    std::recursive_mutex& FilterLock() { return m_mutexFilter; }
+    CCriticalSection& FilterLock() { return m_csFilter; }
     std::mutex& StreamingLock() { return m_mutexStreaming; }
     std::mutex& ChainLock() { return m_mutexChain; }
     FILTER_STATE State() const { return m_eState.load(); }
@@ -110,7 +111,7 @@ private:
     void RunTrigger(CComPtr<IReferenceClock> spClock, REFERENCE_TIME tStart);
 
     std::atomic<ULONG> m_nRefs{1};
-    std::recursive_mutex m_mutexFilter;
+    CCriticalSection m_csFilter;
     std::mutex m_mutexStreaming;
     std::mutex m_mutexChain;
     std::atomic<FILTER_STATE> m_eState{State_Stopped};

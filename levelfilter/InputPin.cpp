@@ -39,7 +39,7 @@ STDMETHODIMP CInputPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE*
 {
     if (!pConnector || !pmt)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     if (IsConnected())
         return VFW_E_ALREADY_CONNECTED;
     if (m_pFilter->State() != State_Stopped)
@@ -98,7 +98,7 @@ STDMETHODIMP CInputPin::EndOfStream()
 
 STDMETHODIMP CInputPin::BeginFlush()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     IPin* pDownstream = m_pFilter->Output().Downstream();
     if (!IsConnected() || !pDownstream)
         return VFW_E_NOT_CONNECTED;
@@ -109,7 +109,7 @@ STDMETHODIMP CInputPin::BeginFlush()
 
 STDMETHODIMP CInputPin::EndFlush()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     IPin* pDownstream = m_pFilter->Output().Downstream();
     if (!IsConnected() || !pDownstream)
         return VFW_E_NOT_CONNECTED;
@@ -136,7 +136,7 @@ STDMETHODIMP CInputPin::GetAllocator(IMemAllocator** ppAllocator)
 {
     if (!ppAllocator)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     *ppAllocator = nullptr;
     if (!m_spAllocator) {
         HRESULT hr = m_spAllocator.CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER);
@@ -152,7 +152,7 @@ STDMETHODIMP CInputPin::NotifyAllocator(IMemAllocator* pAllocator, BOOL bReadOnl
         return E_POINTER;
     if (bReadOnly)
         return E_FAIL;  // samples are processed in place
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     m_spAllocator = pAllocator;
     return S_OK;
 }

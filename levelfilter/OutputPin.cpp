@@ -40,7 +40,7 @@ STDMETHODIMP COutputPin::Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt)
 {
     if (!pReceivePin)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     if (IsConnected())
         return VFW_E_ALREADY_CONNECTED;
     if (m_pFilter->State() != State_Stopped)
@@ -94,7 +94,7 @@ STDMETHODIMP COutputPin::EnumMediaTypes(IEnumMediaTypes** ppEnum)
 {
     if (!ppEnum)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     CInputPin& input = m_pFilter->Input();
     const AM_MEDIA_TYPE* pmt = input.IsConnected() ? &input.MediaType() : nullptr;
     *ppEnum = new (std::nothrow) CEnumMediaTypes(pmt, pmt ? 1 : 0);

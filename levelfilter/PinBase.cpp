@@ -17,7 +17,7 @@ CPinBase::~CPinBase()
 
 STDMETHODIMP CPinBase::Disconnect()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     if (m_pFilter->State() != State_Stopped)
         return VFW_E_NOT_STOPPED;
     if (!IsConnected())
@@ -31,7 +31,7 @@ STDMETHODIMP CPinBase::ConnectedTo(IPin** ppPin)
 {
     if (!ppPin)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     *ppPin = nullptr;
     if (!m_spConnected)
         return VFW_E_NOT_CONNECTED;
@@ -42,7 +42,7 @@ STDMETHODIMP CPinBase::ConnectionMediaType(AM_MEDIA_TYPE* pmt)
 {
     if (!pmt)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> lock(m_pFilter->FilterLock());
+    std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     std::lock_guard<std::mutex> chain(m_pFilter->ChainLock());  // a sample may change the type
     if (!m_spConnected) {
         memset(pmt, 0, sizeof(*pmt));

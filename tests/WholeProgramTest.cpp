@@ -350,7 +350,9 @@ TEST_F(WholeProgram, FiftyCyclesWithTheSpectrumLeakNothing)
     EXPECT_EQ(first.handles.nOthers, last.handles.nOthers);
     constexpr long nCyclesAfter = 50 - c_nBaselineCycle;
     EXPECT_LE(last.handles.nKeys - first.handles.nKeys, nCyclesAfter * platformLeak.nKeys);
-    EXPECT_LE(last.handles.nEvents - first.handles.nEvents, nCyclesAfter * platformLeak.nEvents);
+    // And the one event the thread library makes once in a process, at a
+    // moment of its own (see FilterLifetime in LevelFilterTest).
+    EXPECT_LE(last.handles.nEvents - first.handles.nEvents, nCyclesAfter * platformLeak.nEvents + 1);
     EXPECT_EQ(first.nGdiObjects, last.nGdiObjects);
     CMessageBoxInfo box;
     EXPECT_FALSE(FindBox(&box, 0)) << box.strText;
