@@ -9,6 +9,7 @@ namespace quelmar {
 namespace {
 
 constexpr double c_dblPi = 3.14159265358979323846;
+constexpr size_t c_nBufferSkew = 64;  // doubles
 
 struct CPathName {
     const char* szName;
@@ -54,10 +55,14 @@ CRealFft::CRealFft(unsigned nOrder, FftPath ePath)
         m_rgSplitRe[k] = std::cos(-2.0 * c_dblPi * k / m_nSize);
         m_rgSplitIm[k] = std::sin(-2.0 * c_dblPi * k / m_nSize);
     }
-    m_rgWork.resize(4 * static_cast<size_t>(m_nHalf));
+    // A stage reads and writes sixteen streams at power-of-two distances; the
+    // buffers are set apart by an extra 512 bytes each so that the streams
+    // of different buffers fall into different cache sets.
+    size_t nPitch = m_nHalf + c_nBufferSkew;
+    m_rgWork.resize(4 * nPitch);
     double* pdblWork = m_rgWork.data();
     m_plan = {m_nHalf, m_rgTwiddles.data(), m_rgSplitRe.data(), m_rgSplitIm.data(),
-              {pdblWork, pdblWork + m_nHalf}, {pdblWork + 2 * m_nHalf, pdblWork + 3 * m_nHalf}};
+              {pdblWork, pdblWork + nPitch}, {pdblWork + 2 * nPitch, pdblWork + 3 * nPitch}};
 }
 
 void CRealFft::MakeTwiddles()
