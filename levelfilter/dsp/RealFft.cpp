@@ -1,91 +1,99 @@
 #include "RealFft.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 namespace quelmar {
 
 namespace {
 
 constexpr double c_dblPi = 3.14159265358979323846;
+constexpr size_t c_nBufferSkew = 64;  // doubles
+
+struct CPathName {
+    const char* szName;
+    FftPath ePath;
+};
+
+const CPathName s_rgPathNames[] = {{"scalar", FftPath::Scalar}, {"sse2", FftPath::Sse2}, {"avx2", FftPath::Avx2}};
+
+bool ProcessorHasAvx2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
 
 }  // namespace
 
-CRealFft::CRealFft(unsigned nOrder) : m_nSize(1u << nOrder), m_nHalf(m_nSize / 2)
+bool CRealFft::IsSupported(FftPath ePath)
 {
-    m_rgBitReverse.resize(m_nHalf);
-    unsigned nBits = nOrder - 1;
-    for (unsigned i = 0; i < m_nHalf; i++) {
-        unsigned nReversed = 0;
-        for (unsigned b = 0; b < nBits; b++)
-            nReversed |= ((i >> b) & 1u) << (nBits - 1 - b);
-        m_rgBitReverse[i] = nReversed;
+    static const bool s_bAvx2 = ProcessorHasAvx2();
+    return ePath != FftPath::Avx2 || s_bAvx2;
+}
+
+FftPath CRealFft::ChosenPath()
+{
+    const char* szForced = std::getenv("QUELMAR_FFT_PATH");
+    for (const CPathName& name : s_rgPathNames) {
+        if (szForced && std::strcmp(szForced, name.szName) == 0 && IsSupported(name.ePath))
+            return name.ePath;
     }
-    for (unsigned nLength = 2; nLength <= m_nHalf; nLength *= 2) {
-        for (unsigned j = 0; j < nLength / 2; j++) {
-            double dblAngle = -2.0 * c_dblPi * j / nLength;
-            m_rgTwiddleRe.push_back(std::cos(dblAngle));
-            m_rgTwiddleIm.push_back(std::sin(dblAngle));
-        }
-    }
+    return IsSupported(FftPath::Avx2) ? FftPath::Avx2 : FftPath::Sse2;
+}
+
+CRealFft::CRealFft(unsigned nOrder) : CRealFft(nOrder, ChosenPath()) {}
+
+CRealFft::CRealFft(unsigned nOrder, FftPath ePath)
+    : m_nSize(1u << nOrder), m_nHalf(m_nSize / 2),
+      m_ePath(m_nHalf >= c_nMinVectorHalf && IsSupported(ePath) ? ePath : FftPath::Scalar)
+{
+    MakeTwiddles();
     m_rgSplitRe.resize(m_nHalf);
     m_rgSplitIm.resize(m_nHalf);
     for (unsigned k = 0; k < m_nHalf; k++) {
         m_rgSplitRe[k] = std::cos(-2.0 * c_dblPi * k / m_nSize);
         m_rgSplitIm[k] = std::sin(-2.0 * c_dblPi * k / m_nSize);
     }
-    m_rgWorkRe.resize(m_nHalf);
-    m_rgWorkIm.resize(m_nHalf);
+    // A stage reads and writes sixteen streams at power-of-two distances; the
+    // buffers are set apart by an extra 512 bytes each so that the streams
+    // of different buffers fall into different cache sets.
+    size_t nPitch = m_nHalf + c_nBufferSkew;
+    m_rgWork.resize(4 * nPitch);
+    double* pdblWork = m_rgWork.data();
+    m_plan = {m_nHalf, m_rgTwiddles.data(), m_rgSplitRe.data(), m_rgSplitIm.data(),
+              {pdblWork, pdblWork + nPitch}, {pdblWork + 2 * nPitch, pdblWork + 3 * nPitch}};
 }
 
-void CRealFft::ComplexForward(double* pdblRe, double* pdblIm) const
+void CRealFft::MakeTwiddles()
 {
-    const double* pdblTwRe = m_rgTwiddleRe.data();
-    const double* pdblTwIm = m_rgTwiddleIm.data();
-    for (unsigned nLength = 2; nLength <= m_nHalf; nLength *= 2) {
-        unsigned nHalfLength = nLength / 2;
-        for (unsigned nStart = 0; nStart < m_nHalf; nStart += nLength) {
-            double* pdblRe0 = pdblRe + nStart;
-            double* pdblIm0 = pdblIm + nStart;
-            double* pdblRe1 = pdblRe0 + nHalfLength;
-            double* pdblIm1 = pdblIm0 + nHalfLength;
-            for (unsigned j = 0; j < nHalfLength; j++) {
-                double dblRe = pdblRe1[j] * pdblTwRe[j] - pdblIm1[j] * pdblTwIm[j];
-                double dblIm = pdblRe1[j] * pdblTwIm[j] + pdblIm1[j] * pdblTwRe[j];
-                pdblRe1[j] = pdblRe0[j] - dblRe;
-                pdblIm1[j] = pdblIm0[j] - dblIm;
-                pdblRe0[j] += dblRe;
-                pdblIm0[j] += dblIm;
+    for (unsigned n = m_nHalf; n >= 4; n /= 4) {
+        unsigned m = n / 4;
+        size_t nStart = m_rgTwiddles.size();
+        m_rgTwiddles.resize(nStart + 6 * m);
+        double* pdblStage = m_rgTwiddles.data() + nStart;
+        for (unsigned r = 1; r <= 3; r++) {
+            for (unsigned p = 0; p < m; p++) {
+                double dblAngle = -2.0 * c_dblPi * r * p / n;
+                pdblStage[(2 * r - 2) * m + p] = std::cos(dblAngle);
+                pdblStage[(2 * r - 1) * m + p] = std::sin(dblAngle);
             }
         }
-        pdblTwRe += nHalfLength;
-        pdblTwIm += nHalfLength;
     }
 }
 
 void CRealFft::Forward(const double* pdblIn, double* pdblRe, double* pdblIm)
 {
-    double* pdblZRe = m_rgWorkRe.data();
-    double* pdblZIm = m_rgWorkIm.data();
-    for (unsigned i = 0; i < m_nHalf; i++) {
-        unsigned r = m_rgBitReverse[i];
-        pdblZRe[r] = pdblIn[2 * i];
-        pdblZIm[r] = pdblIn[2 * i + 1];
-    }
-    ComplexForward(pdblZRe, pdblZIm);
-    // X[k] = E[k] + e^(-2 pi i k/N) O[k], with E and O the spectra of the even
-    // and odd samples recovered from Z[k] and conj(Z[N/2 - k]).
-    pdblRe[0] = pdblZRe[0] + pdblZIm[0];
-    pdblIm[0] = 0.0;
-    pdblRe[m_nHalf] = pdblZRe[0] - pdblZIm[0];
-    pdblIm[m_nHalf] = 0.0;
-    for (unsigned k = 1; k < m_nHalf; k++) {
-        unsigned m = m_nHalf - k;
-        double dblERe = 0.5 * (pdblZRe[k] + pdblZRe[m]);
-        double dblEIm = 0.5 * (pdblZIm[k] - pdblZIm[m]);
-        double dblORe = 0.5 * (pdblZIm[k] + pdblZIm[m]);
-        double dblOIm = -0.5 * (pdblZRe[k] - pdblZRe[m]);
-        pdblRe[k] = dblERe + m_rgSplitRe[k] * dblORe - m_rgSplitIm[k] * dblOIm;
-        pdblIm[k] = dblEIm + m_rgSplitRe[k] * dblOIm + m_rgSplitIm[k] * dblORe;
+    switch (m_ePath) {
+    case FftPath::Avx2:
+        FftForwardAvx2(m_plan, pdblIn, pdblRe, pdblIm);
+        break;
+    case FftPath::Sse2:
+        FftForwardSse2(m_plan, pdblIn, pdblRe, pdblIm);
+        break;
+    case FftPath::Scalar:
+        FftForwardScalar(m_plan, pdblIn, pdblRe, pdblIm);
+        break;
     }
 }
 
