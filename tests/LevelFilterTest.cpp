@@ -119,6 +119,16 @@ const CTypeCase g_rgTypeCases[] = {
     {"ShortExtensible", Tweaked(CAudioType(WAVE_FORMAT_EXTENSIBLE, 16, 2, 48000), [](CAudioType& t) { t.mt.cbFormat = sizeof(WAVEFORMATEX); }),
      VFW_E_TYPE_NOT_ACCEPTED},
     {"AdpcmTag", CAudioType(WAVE_FORMAT_ADPCM, 16, 2, 48000), VFW_E_TYPE_NOT_ACCEPTED},
+    {"Extensible24In32", Tweaked(CAudioType(WAVE_FORMAT_EXTENSIBLE, 32, 2, 48000), [](CAudioType& t) { t.wfx.Samples.wValidBitsPerSample = 24; }),
+     S_OK},
+    {"Extensible20In24", Tweaked(CAudioType(WAVE_FORMAT_EXTENSIBLE, 24, 2, 48000), [](CAudioType& t) { t.wfx.Samples.wValidBitsPerSample = 20; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"FloatTagPcmSubtype", Tweaked(CAudioType(WAVE_FORMAT_IEEE_FLOAT, 32, 2, 48000), [](CAudioType& t) { t.mt.subtype = MEDIASUBTYPE_PCM; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"PcmTagFloatSubtype", Tweaked(CAudioType(WAVE_FORMAT_PCM, 32, 2, 48000), [](CAudioType& t) { t.mt.subtype = MEDIASUBTYPE_IEEE_FLOAT; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"ExtensibleSubFormatNotTheSubtype", Tweaked(CAudioType(WAVE_FORMAT_EXTENSIBLE, 32, 2, 48000, true), [](CAudioType& t) { t.mt.subtype = MEDIASUBTYPE_PCM; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
 };
 
 class BareFilterType : public BareFilter, public testing::WithParamInterface<CTypeCase> {};
