@@ -557,6 +557,65 @@ TEST_F(LevelFilterGraph, SamplesAreMeasuredAgainWhenAStopEndsAFlush)
     spControl->Stop();
 }
 
+// The channels and rate of a pin's connection; 0, 0 when it has none.
+std::pair<WORD, DWORD> ConnectedFormat(IPin* pPin)
+{
+    AM_MEDIA_TYPE mt = {};
+    if (pPin->ConnectionMediaType(&mt) != S_OK)
+        return {0, 0};
+    std::pair<WORD, DWORD> format(0, 0);
+    if (mt.cbFormat >= sizeof(WAVEFORMATEX)) {
+        const WAVEFORMATEX* pwfx = reinterpret_cast<const WAVEFORMATEX*>(mt.pbFormat);
+        format = {pwfx->nChannels, pwfx->nSamplesPerSec};
+    }
+    FreeMediaType(&mt);
+    return format;
+}
+
+// The input is connected anew, to another file's parser with another type,
+// while the output stays connected to the renderer: the output and the
+// renderer's connection take the new type, and it plays to its end.
+TEST_F(LevelFilterGraph, ReconnectingTheInputWithANewTypeReconnectsDownstream)
+{
+    CComPtr<IPin> spIn = FilterPin(m_graph.m_spFilter, L"In"), spOut = FilterPin(m_graph.m_spFilter, L"Out");
+    CComPtr<IPin> spParserOut, spRendererIn;
+    ASSERT_EQ(S_OK, spIn->ConnectedTo(&spParserOut));
+    ASSERT_EQ(S_OK, spOut->ConnectedTo(&spRendererIn));
+    PIN_INFO info = {};
+    ASSERT_EQ(S_OK, spParserOut->QueryPinInfo(&info));
+    CComPtr<IBaseFilter> spOldParser;
+    spOldParser.Attach(info.pFilter);
+    spParserOut.Release();
+    ASSERT_EQ(S_OK, m_graph.m_spGraph->RemoveFilter(spOldParser));  // disconnects the input
+    ASSERT_EQ(VFW_E_NOT_CONNECTED, spIn->ConnectedTo(&spParserOut));
+
+    std::string strPath = TestFilePath("mono44k.wav");
+    ASSERT_TRUE(WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 1, 44100, false}, Sines({-12.0}, 1000.0, 44100, 1.0)));
+    CComPtr<IBaseFilter> spSource;
+    ASSERT_EQ(S_OK, m_graph.m_spGraph->AddSourceFilter(CComBSTR(CA2W(strPath.c_str())), L"Mono", &spSource));
+    CComPtr<IPin> spMonoOut;
+    ASSERT_EQ(S_OK, spSource->FindPin(L"Output", &spMonoOut));
+    ASSERT_EQ(S_OK, m_graph.m_spGraph->Connect(spMonoOut, spIn));  // through a new parser
+
+    const std::pair<WORD, DWORD> mono44k(1, 44100);
+    EXPECT_EQ(mono44k, ConnectedFormat(spIn));
+    EXPECT_EQ(mono44k, ConnectedFormat(spOut));
+    CComPtr<IPin> spNowDownstream;
+    ASSERT_EQ(S_OK, spOut->ConnectedTo(&spNowDownstream));
+    EXPECT_EQ(spRendererIn.p, spNowDownstream.p);
+    EXPECT_EQ(mono44k, ConnectedFormat(spRendererIn));
+    ULONG nChannels = 0;
+    EXPECT_EQ(S_OK, m_graph.m_spQuelmar->GetChannelCount(&nChannels));
+    EXPECT_EQ(1u, nChannels);
+    double dblLoudest = -200.0;
+    EXPECT_TRUE(m_graph.RunToEnd(10000, [&] {
+        double dblLevel = -200.0;
+        m_graph.m_spQuelmar->GetLevel(0, &dblLevel);
+        dblLoudest = std::max(dblLoudest, dblLevel);
+    }));
+    EXPECT_NEAR(-12.0, dblLoudest, 0.3);
+}
+
 // Loud (-6 dB) for the first 1.5 s, then quiet (-40 dB); auto gain works on
 // the loud part. After a seek into the quiet part, nothing of the loud part
 // (its level, the auto gain's attenuation) shows.
