@@ -192,6 +192,79 @@ TEST(LevelChain, TwentyFourInThirtyTwoGainKeepsThePadding)
     EXPECT_NEAR(-12.0, chain.MeterAfter().LevelDb(0), 0.05);
 }
 
+// A stream of 100 ms buffers time-stamped as an upstream would, buffer k at
+// stream time k * 100 ms (from tFirst) with a sine at -10 - 3k dB; the level
+// is read at a stream time, as the filter reads it at the heard position.
+class LevelChainTimeline : public testing::Test {
+protected:
+    static constexpr int64_t c_tBuffer = CStreamTimeline::c_nUnitsPerSecond / 10;
+    static double BufferDb(unsigned k) { return -10.0 - 3.0 * k; }
+
+    void SetUp() override { ASSERT_TRUE(m_chain.Configure({SampleType::Float32, 1, 48000})); }
+    void Deliver(unsigned nFirst, unsigned nCount, bool bStamped = true, double dblDb = 0.0)
+    {
+        for (unsigned k = nFirst; k < nFirst + nCount; k++) {
+            std::vector<uint8_t> rgBytes =
+                Encode(SampleType::Float32, Sine(dblDb != 0.0 ? dblDb : BufferDb(k), 1000.0, 48000, 4800));
+            if (bStamped)
+                m_chain.MarkTime(k * c_tBuffer);
+            m_chain.Process(rgBytes.data(), rgBytes.size());
+        }
+    }
+    double LevelAtMs(int64_t nMs) const
+    {
+        return m_chain.LevelDbAt(0, m_chain.Timeline().FrameAt(nMs * CStreamTimeline::c_nUnitsPerSecond / 1000));
+    }
+
+    CLevelChain m_chain{NoSignal};
+};
+
+// The audio ahead of the heard position (delivered early) does not show.
+TEST_F(LevelChainTimeline, ReadsTheBufferHeardAtTheStreamTime)
+{
+    Deliver(0, 10);
+    const struct {
+        int64_t nMs;
+        double dblExpectedDb;
+    } rgCases[] = {{90, BufferDb(0)}, {150, BufferDb(1)}, {399, BufferDb(3)}, {650, BufferDb(6)}, {990, BufferDb(9)},
+                   {5000, BufferDb(9)}};  // beyond what was processed: the latest
+    for (const auto& c : rgCases)
+        EXPECT_NEAR(c.dblExpectedDb, LevelAtMs(c.nMs), 0.05) << c.nMs << " ms";
+}
+
+// Paused, the heard stream time stands still: its value does not change
+// while audio keeps arriving.
+TEST_F(LevelChainTimeline, AStillHeardTimeKeepsItsValueWhileAudioArrives)
+{
+    Deliver(0, 5);
+    double dblPaused = LevelAtMs(250);
+    Deliver(5, 20);
+    EXPECT_EQ(dblPaused, LevelAtMs(250));
+    EXPECT_NEAR(BufferDb(2), dblPaused, 0.05);
+}
+
+// A seek: the chain is reset and the time stamps start again; what is read
+// describes only the new stream, the floor until it has arrived.
+TEST_F(LevelChainTimeline, AfterASeekOnlyTheNewStreamIsRead)
+{
+    Deliver(0, 10);
+    m_chain.Reset();
+    EXPECT_EQ(-120.0, LevelAtMs(50));
+    Deliver(0, 3, true, -50.0);
+    EXPECT_NEAR(-50.0, LevelAtMs(60), 0.05);
+    EXPECT_NEAR(-50.0, LevelAtMs(290), 0.05);
+}
+
+// Samples without time stamps (and so every read without a clock): the
+// latest processed.
+TEST_F(LevelChainTimeline, WithoutTimeStampsTheLatestIsRead)
+{
+    Deliver(0, 4, false);
+    for (int64_t nMs : {0, 150, 10000})
+        EXPECT_NEAR(BufferDb(3), LevelAtMs(nMs), 0.05) << nMs << " ms";
+    EXPECT_EQ(m_chain.Timeline().Latest(), m_chain.Timeline().FrameAt(0));
+}
+
 TEST(LevelChain, PartialFrameAtTheEndIsLeftAlone)
 {
     CLevelChain chain(NoSignal);
