@@ -95,6 +95,7 @@ public:
     std::mutex& ChainLock() { return m_mutexChain; }
     FILTER_STATE State() const { return m_eState.load(); }
     quelmar::CLevelChain& Chain() { return m_chain; }
+    IFilterGraph* Graph() const { return m_pGraph; }
     CInputPin& Input() { return m_pinIn; }
     COutputPin& Output() { return m_pinOut; }
 

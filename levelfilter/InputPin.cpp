@@ -47,10 +47,11 @@ STDMETHODIMP CInputPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE*
     PIN_DIRECTION eDirection = PINDIR_INPUT;
     if (FAILED(pConnector->QueryDirection(&eDirection)) || eDirection != PINDIR_OUTPUT)
         return VFW_E_INVALID_DIRECTION;
-    if (QueryAccept(pmt) != S_OK)
-        return VFW_E_TYPE_NOT_ACCEPTED;
+    // A connected output is reconnected with the new type once the allocator
+    // is known (NotifyAllocator), so only the type itself is checked here.
     quelmar::StreamFormat format;
-    ParseAudioType(pmt, &format);
+    if (!ParseAudioType(pmt, &format))
+        return VFW_E_TYPE_NOT_ACCEPTED;
     std::lock_guard<std::mutex> chain(m_pFilter->ChainLock());
     HRESULT hr = SetConnection(pConnector, pmt);
     if (FAILED(hr))
@@ -154,7 +155,9 @@ STDMETHODIMP CInputPin::NotifyAllocator(IMemAllocator* pAllocator, BOOL bReadOnl
         return E_FAIL;  // samples are processed in place
     std::lock_guard<CCriticalSection> lock(m_pFilter->FilterLock());
     m_spAllocator = pAllocator;
-    return S_OK;
+    // The input was reconnected while the output stayed connected: downstream
+    // must take the new type and allocator, or the connection fails here.
+    return m_pFilter->Output().FollowInput();
 }
 
 STDMETHODIMP CInputPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES* /*pProps*/)

@@ -5,15 +5,21 @@
 
 namespace {
 
-bool SampleTypeFor(bool bFloat, WORD wBits, quelmar::SampleType* peType)
+bool SampleTypeFor(bool bFloat, WORD wBits, WORD wValidBits, quelmar::SampleType* peType)
 {
     using quelmar::SampleType;
     if (bFloat) {
-        if (wBits != 32 && wBits != 64)
+        if ((wBits != 32 && wBits != 64) || wValidBits != wBits)
             return false;
         *peType = wBits == 32 ? SampleType::Float32 : SampleType::Float64;
         return true;
     }
+    if (wBits == 32 && wValidBits == 24) {
+        *peType = SampleType::Int24In32;
+        return true;
+    }
+    if (wValidBits != wBits)
+        return false;  // other padded layouts are not processed
     switch (wBits) {
     case 8: *peType = SampleType::UInt8; return true;
     case 16: *peType = SampleType::Int16; return true;
@@ -23,29 +29,27 @@ bool SampleTypeFor(bool bFloat, WORD wBits, quelmar::SampleType* peType)
     }
 }
 
-// Whether the samples are floats, from the format tag (or the extensible
-// sub-format); false when the block describes neither PCM nor float.
-bool ReadEncoding(const AM_MEDIA_TYPE* pmt, bool* pbFloat)
+// The sub-format GUID the format block names (its tag, or the extensible
+// block's SubFormat), and how many bits of each sample carry it (the
+// extensible block's valid bits, where it gives them; all otherwise). False
+// for a block too short for its tag.
+bool ReadEncoding(const AM_MEDIA_TYPE* pmt, GUID* pSubFormat, WORD* pwValidBits)
 {
     const WAVEFORMATEX* pwfx = reinterpret_cast<const WAVEFORMATEX*>(pmt->pbFormat);
+    *pwValidBits = pwfx->wBitsPerSample;
     switch (pwfx->wFormatTag) {
-    case WAVE_FORMAT_PCM: *pbFloat = false; return true;
-    case WAVE_FORMAT_IEEE_FLOAT: *pbFloat = true; return true;
+    // The PCM and float sub-formats are the wave tags in the base GUID, the
+    // same values as the media subtypes of those tags.
+    case WAVE_FORMAT_PCM: *pSubFormat = MEDIASUBTYPE_PCM; return true;
+    case WAVE_FORMAT_IEEE_FLOAT: *pSubFormat = MEDIASUBTYPE_IEEE_FLOAT; return true;
     case WAVE_FORMAT_EXTENSIBLE: {
         if (pmt->cbFormat < sizeof(WAVEFORMATEXTENSIBLE) || pwfx->cbSize < 22)
             return false;
-        // The PCM and float sub-formats are the wave tags in the base GUID,
-        // the same values as the media subtypes of those tags.
         const WAVEFORMATEXTENSIBLE* pwfxe = reinterpret_cast<const WAVEFORMATEXTENSIBLE*>(pwfx);
-        if (IsEqualGUID(pwfxe->SubFormat, MEDIASUBTYPE_PCM)) {
-            *pbFloat = false;
-            return true;
-        }
-        if (IsEqualGUID(pwfxe->SubFormat, MEDIASUBTYPE_IEEE_FLOAT)) {
-            *pbFloat = true;
-            return true;
-        }
-        return false;
+        *pSubFormat = pwfxe->SubFormat;
+        if (pwfxe->Samples.wValidBitsPerSample != 0)  // zero: every bit is valid
+            *pwValidBits = pwfxe->Samples.wValidBitsPerSample;
+        return true;
     }
     default:
         return false;
@@ -59,14 +63,18 @@ bool ParseAudioType(const AM_MEDIA_TYPE* pmt, quelmar::StreamFormat* pFormat)
     if (!pmt || !IsEqualGUID(pmt->majortype, MEDIATYPE_Audio) ||
         !IsEqualGUID(pmt->formattype, FORMAT_WaveFormatEx) || !pmt->pbFormat || pmt->cbFormat < sizeof(WAVEFORMATEX))
         return false;
-    if (!IsEqualGUID(pmt->subtype, MEDIASUBTYPE_PCM) && !IsEqualGUID(pmt->subtype, MEDIASUBTYPE_IEEE_FLOAT))
+    bool bFloat = IsEqualGUID(pmt->subtype, MEDIASUBTYPE_IEEE_FLOAT);
+    if (!bFloat && !IsEqualGUID(pmt->subtype, MEDIASUBTYPE_PCM))
         return false;
-    bool bFloat = false;
-    if (!ReadEncoding(pmt, &bFloat))
+    // The format block must describe the subtype's encoding, or the samples
+    // would be read as something they are not.
+    GUID subFormat = GUID_NULL;
+    WORD wValidBits = 0;
+    if (!ReadEncoding(pmt, &subFormat, &wValidBits) || !IsEqualGUID(subFormat, pmt->subtype))
         return false;
     const WAVEFORMATEX* pwfx = reinterpret_cast<const WAVEFORMATEX*>(pmt->pbFormat);
     quelmar::StreamFormat format;
-    if (!SampleTypeFor(bFloat, pwfx->wBitsPerSample, &format.eType))
+    if (!SampleTypeFor(bFloat, pwfx->wBitsPerSample, wValidBits, &format.eType))
         return false;
     format.nChannels = pwfx->nChannels;
     format.nSampleRate = pwfx->nSamplesPerSec;

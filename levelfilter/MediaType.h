@@ -5,7 +5,8 @@
 #include "dsp/SampleFormat.h"
 
 // The stream format of an accepted type: audio, WAVEFORMATEX (plain or
-// extensible), PCM 8/16/24/32-bit or IEEE float 32/64, 1-64 channels,
+// extensible), PCM 8/16/24/32-bit (24 valid bits in 32 too) or IEEE float
+// 32/64, a format tag or sub-format that matches the subtype, 1-64 channels,
 // 8-384 kHz, consistent block alignment. False for anything else.
 bool ParseAudioType(const AM_MEDIA_TYPE* pmt, quelmar::StreamFormat* pFormat);
 

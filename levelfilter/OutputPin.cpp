@@ -69,7 +69,20 @@ STDMETHODIMP COutputPin::Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt)
         return hr;
     }
     m_spMemInput = spMemInput;
+    m_spAllocator = input.Allocator();
     return S_OK;
+}
+
+HRESULT COutputPin::FollowInput()
+{
+    CInputPin& input = m_pFilter->Input();
+    if (!IsConnected() || !input.IsConnected() ||
+        (MediaTypesEqual(&m_mt, &input.MediaType()) && m_spAllocator == input.Allocator()))
+        return S_OK;
+    CComQIPtr<IFilterGraph2> spGraph(m_pFilter->Graph());
+    if (!spGraph)
+        return VFW_E_NOT_IN_GRAPH;
+    return spGraph->ReconnectEx(this, &input.MediaType());
 }
 
 STDMETHODIMP COutputPin::ReceiveConnection(IPin* /*pConnector*/, const AM_MEDIA_TYPE* /*pmt*/)
@@ -80,6 +93,7 @@ STDMETHODIMP COutputPin::ReceiveConnection(IPin* /*pConnector*/, const AM_MEDIA_
 void COutputPin::OnDisconnect()
 {
     m_spMemInput.Release();
+    m_spAllocator.Release();
 }
 
 STDMETHODIMP COutputPin::QueryAccept(const AM_MEDIA_TYPE* pmt)

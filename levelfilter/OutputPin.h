@@ -68,6 +68,10 @@ public:
     // The input's type changed within the stream (the sample carries it on):
     // the output's connection takes it too.
     HRESULT FollowType(const AM_MEDIA_TYPE* pmt) { return m_spConnected ? SetConnection(m_spConnected, pmt) : S_OK; }
+    // The input was connected anew: when downstream has another type or
+    // allocator than the input's, the graph reconnects the output with the
+    // input's type; its status when that fails.
+    HRESULT FollowInput();
 
 private:
     void OnDisconnect() override;
@@ -86,4 +90,5 @@ private:
     HRESULT CanSeek(DWORD dwCapability, LONG* pbCan) const;
 
     CComPtr<IMemInputPin> m_spMemInput;
+    CComPtr<IMemAllocator> m_spAllocator;  // the one downstream was given
 };

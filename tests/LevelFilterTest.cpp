@@ -6,13 +6,16 @@
 #include <mmreg.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <functional>
 #include <thread>
 
 #include "FakeFilter.h"
 #include "ProcessResources.h"
+#include "RecordingSink.h"
 #include "WavFile.h"
 #include "WindowText.h"
 #include "../filter/DirectShow.h"
@@ -121,6 +124,16 @@ const CTypeCase g_rgTypeCases[] = {
     {"ShortExtensible", Tweaked(CAudioType(WAVE_FORMAT_EXTENSIBLE, 16, 2, 48000), [](CAudioType& t) { t.mt.cbFormat = sizeof(WAVEFORMATEX); }),
      VFW_E_TYPE_NOT_ACCEPTED},
     {"AdpcmTag", CAudioType(WAVE_FORMAT_ADPCM, 16, 2, 48000), VFW_E_TYPE_NOT_ACCEPTED},
+    {"Extensible24In32", Tweaked(CAudioType(WAVE_FORMAT_EXTENSIBLE, 32, 2, 48000), [](CAudioType& t) { t.wfx.Samples.wValidBitsPerSample = 24; }),
+     S_OK},
+    {"Extensible20In24", Tweaked(CAudioType(WAVE_FORMAT_EXTENSIBLE, 24, 2, 48000), [](CAudioType& t) { t.wfx.Samples.wValidBitsPerSample = 20; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"FloatTagPcmSubtype", Tweaked(CAudioType(WAVE_FORMAT_IEEE_FLOAT, 32, 2, 48000), [](CAudioType& t) { t.mt.subtype = MEDIASUBTYPE_PCM; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"PcmTagFloatSubtype", Tweaked(CAudioType(WAVE_FORMAT_PCM, 32, 2, 48000), [](CAudioType& t) { t.mt.subtype = MEDIASUBTYPE_IEEE_FLOAT; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
+    {"ExtensibleSubFormatNotTheSubtype", Tweaked(CAudioType(WAVE_FORMAT_EXTENSIBLE, 32, 2, 48000, true), [](CAudioType& t) { t.mt.subtype = MEDIASUBTYPE_PCM; }),
+     VFW_E_TYPE_NOT_ACCEPTED},
 };
 
 class BareFilterType : public BareFilter, public testing::WithParamInterface<CTypeCase> {};
@@ -347,6 +360,119 @@ TEST_F(BareFilter, VersionDescribesThisBuild)
     EXPECT_STREQ(L"1.0.0", cbsNumber.m_str);
     EXPECT_EQ(S_OK, spVersion->GetDateTime(&cbsDateTime));
     EXPECT_GT(cbsDateTime.Length(), 10u);
+}
+
+// The bytes of a 100 ms 1 kHz sine at 48 kHz: 16-bit stereo or mono float.
+std::vector<BYTE> SineBytes(double dblDb, bool bFloatMono)
+{
+    std::vector<double> rgSine = Sines({dblDb}, 1000.0, 48000, 0.1)[0];
+    std::vector<BYTE> rgBytes(rgSine.size() * 4);
+    for (size_t i = 0; i < rgSine.size(); i++) {
+        if (bFloatMono) {
+            float f = static_cast<float>(rgSine[i]);
+            memcpy(&rgBytes[i * 4], &f, 4);
+        } else {
+            int16_t n = static_cast<int16_t>(std::lrint(rgSine[i] * 32767.0));
+            memcpy(&rgBytes[i * 4], &n, 2);
+            memcpy(&rgBytes[i * 4 + 2], &n, 2);
+        }
+    }
+    return rgBytes;
+}
+
+// A source that attaches a new type to a sample mid-stream (16-bit stereo to
+// mono float) while the program calls the filter from another thread: the
+// calls see the channels of the moment, the filter and its output follow the
+// new type, and downstream gets it with the sample and the audio after it
+// unchanged.
+TEST_F(BareFilter, FormatChangeOnASampleIsFollowedWhileTheProgramCalls)
+{
+    CAudioType stereo(WAVE_FORMAT_PCM, 16, 2, 48000), mono(WAVE_FORMAT_IEEE_FLOAT, 32, 1, 48000);
+    ASSERT_EQ(S_OK, Connect(stereo));
+    CComQIPtr<IMemInputPin> spMemInput(FilterPin(m_spFilter, L"In"));
+    CComPtr<IMemAllocator> spAllocator;
+    ASSERT_EQ(S_OK, spMemInput->GetAllocator(&spAllocator));
+    ALLOCATOR_PROPERTIES props = {4, 19200, 1, 0}, actual = {};
+    ASSERT_EQ(S_OK, spAllocator->SetProperties(&props, &actual));
+    ASSERT_EQ(S_OK, spMemInput->NotifyAllocator(spAllocator, FALSE));
+    CFakeFilter sinkFilter(L"sink");
+    CRecordingSink sink(&sinkFilter);
+    CComPtr<IPin> spOut = FilterPin(m_spFilter, L"Out");
+    ASSERT_EQ(S_OK, spOut->Connect(&sink, nullptr));
+    ASSERT_EQ(S_OK, spAllocator->Commit());
+    ASSERT_EQ(S_OK, m_spFilter->Run(0));
+
+    std::atomic<bool> bStop{false};
+    std::atomic<int> nRounds{0}, nWrong{0};
+    std::thread program([&] {
+        while (!bStop.load()) {
+            for (ULONG c = 0; c < 3; c++) {
+                double dblLevel = 0.0, rgBands[33];
+                ULONG nFilled = 0;
+                HRESULT hrLevel = m_spQuelmar->GetLevel(c, &dblLevel);
+                bool bRight = c == 2 ? hrLevel == E_INVALIDARG
+                                     : hrLevel == E_INVALIDARG || (hrLevel == S_OK && dblLevel >= -120.0 && dblLevel < 1.0);
+                nWrong += !bRight;
+                HRESULT hrGain = m_spQuelmar->SetGain(c, 0.0, 0);
+                nWrong += hrGain != (c == 2 ? E_INVALIDARG : hrLevel);
+                m_spQuelmar->GetSpectrum(c, 33, &nFilled, rgBands);
+            }
+            AM_MEDIA_TYPE mt = {};
+            if (spOut->ConnectionMediaType(&mt) == S_OK)
+                FreeMediaType(&mt);
+            nRounds++;
+        }
+    });
+    const int c_nEach = 20;
+    std::vector<BYTE> rgLoud = SineBytes(-6.0, false), rgQuiet = SineBytes(-20.0, true);
+    for (int k = 0; k < 2 * c_nEach; k++) {
+        CComPtr<IMediaSample> spSample;
+        ASSERT_EQ(S_OK, spAllocator->GetBuffer(&spSample, nullptr, nullptr, 0));
+        const std::vector<BYTE>& rgBytes = k < c_nEach ? rgLoud : rgQuiet;
+        BYTE* pData = nullptr;
+        spSample->GetPointer(&pData);
+        memcpy(pData, rgBytes.data(), rgBytes.size());
+        spSample->SetActualDataLength(static_cast<long>(rgBytes.size()));
+        REFERENCE_TIME tStart = k * 1000000ll, tStop = tStart + 1000000;
+        spSample->SetTime(&tStart, &tStop);
+        if (k == c_nEach) {
+            ASSERT_EQ(S_OK, FilterPin(m_spFilter, L"In")->QueryAccept(&mono.mt));
+            ASSERT_EQ(S_OK, spSample->SetMediaType(&mono.mt));
+        }
+        ASSERT_EQ(S_OK, spMemInput->Receive(spSample)) << "sample " << k;
+        if (k == c_nEach - 1 || k == 2 * c_nEach - 1) {  // the program's calls run across the change
+            int nBefore = nRounds.load();
+            EXPECT_TRUE(WaitUntil([&] { return nRounds.load() > nBefore + 2; }));
+        }
+    }
+    bStop.store(true);
+    program.join();
+    EXPECT_EQ(0, nWrong.load()) << "of " << nRounds.load() << " rounds";
+
+    ULONG nChannels = 0;
+    EXPECT_EQ(S_OK, m_spQuelmar->GetChannelCount(&nChannels));
+    EXPECT_EQ(1u, nChannels);
+    double dblLevel = 0.0;
+    EXPECT_EQ(S_OK, m_spQuelmar->GetLevel(0, &dblLevel));
+    EXPECT_NEAR(-20.0, dblLevel, 0.1);
+    EXPECT_EQ(E_INVALIDARG, m_spQuelmar->GetLevel(1, &dblLevel));
+    AM_MEDIA_TYPE mt = {};
+    ASSERT_EQ(S_OK, spOut->ConnectionMediaType(&mt));
+    EXPECT_TRUE(IsEqualGUID(MEDIASUBTYPE_IEEE_FLOAT, mt.subtype));
+    EXPECT_EQ(1, reinterpret_cast<const WAVEFORMATEX*>(mt.pbFormat)->nChannels);
+    FreeMediaType(&mt);
+    std::vector<CRecordingSink::CReceived> rgReceived = sink.Received();
+    ASSERT_EQ(static_cast<size_t>(2 * c_nEach), rgReceived.size());
+    EXPECT_EQ(1, rgReceived[c_nEach].nChannels);
+    EXPECT_TRUE(IsEqualGUID(MEDIASUBTYPE_IEEE_FLOAT, rgReceived[c_nEach].subtype));
+    for (int k = c_nEach; k < 2 * c_nEach; k++)
+        EXPECT_TRUE(rgReceived[k].rgData == rgQuiet) << "sample " << k;
+
+    EXPECT_EQ(S_OK, m_spFilter->Stop());
+    spAllocator->Decommit();
+    spOut->Disconnect();
+    sink.Disconnect();
+    EXPECT_EQ(1u, sink.m_nRefs);
 }
 
 // ---- The filter in real graphs ---------------------------------------------
@@ -580,6 +706,65 @@ TEST_F(LevelFilterGraph, SamplesAreMeasuredAgainWhenAStopEndsAFlush)
     EXPECT_TRUE(WaitUntil([&] { return m_graph.m_spQuelmar->GetLevel(0, &dblLevel) == S_OK && dblLevel > -10.0; }, 5000))
         << "level " << dblLevel;
     spControl->Stop();
+}
+
+// The channels and rate of a pin's connection; 0, 0 when it has none.
+std::pair<WORD, DWORD> ConnectedFormat(IPin* pPin)
+{
+    AM_MEDIA_TYPE mt = {};
+    if (pPin->ConnectionMediaType(&mt) != S_OK)
+        return {0, 0};
+    std::pair<WORD, DWORD> format(0, 0);
+    if (mt.cbFormat >= sizeof(WAVEFORMATEX)) {
+        const WAVEFORMATEX* pwfx = reinterpret_cast<const WAVEFORMATEX*>(mt.pbFormat);
+        format = {pwfx->nChannels, pwfx->nSamplesPerSec};
+    }
+    FreeMediaType(&mt);
+    return format;
+}
+
+// The input is connected anew, to another file's parser with another type,
+// while the output stays connected to the renderer: the output and the
+// renderer's connection take the new type, and it plays to its end.
+TEST_F(LevelFilterGraph, ReconnectingTheInputWithANewTypeReconnectsDownstream)
+{
+    CComPtr<IPin> spIn = FilterPin(m_graph.m_spFilter, L"In"), spOut = FilterPin(m_graph.m_spFilter, L"Out");
+    CComPtr<IPin> spParserOut, spRendererIn;
+    ASSERT_EQ(S_OK, spIn->ConnectedTo(&spParserOut));
+    ASSERT_EQ(S_OK, spOut->ConnectedTo(&spRendererIn));
+    PIN_INFO info = {};
+    ASSERT_EQ(S_OK, spParserOut->QueryPinInfo(&info));
+    CComPtr<IBaseFilter> spOldParser;
+    spOldParser.Attach(info.pFilter);
+    spParserOut.Release();
+    ASSERT_EQ(S_OK, m_graph.m_spGraph->RemoveFilter(spOldParser));  // disconnects the input
+    ASSERT_EQ(VFW_E_NOT_CONNECTED, spIn->ConnectedTo(&spParserOut));
+
+    std::string strPath = TestFilePath("mono44k.wav");
+    ASSERT_TRUE(WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 1, 44100, false}, Sines({-12.0}, 1000.0, 44100, 1.0)));
+    CComPtr<IBaseFilter> spSource;
+    ASSERT_EQ(S_OK, m_graph.m_spGraph->AddSourceFilter(CComBSTR(CA2W(strPath.c_str())), L"Mono", &spSource));
+    CComPtr<IPin> spMonoOut;
+    ASSERT_EQ(S_OK, spSource->FindPin(L"Output", &spMonoOut));
+    ASSERT_EQ(S_OK, m_graph.m_spGraph->Connect(spMonoOut, spIn));  // through a new parser
+
+    const std::pair<WORD, DWORD> mono44k(1, 44100);
+    EXPECT_EQ(mono44k, ConnectedFormat(spIn));
+    EXPECT_EQ(mono44k, ConnectedFormat(spOut));
+    CComPtr<IPin> spNowDownstream;
+    ASSERT_EQ(S_OK, spOut->ConnectedTo(&spNowDownstream));
+    EXPECT_EQ(spRendererIn.p, spNowDownstream.p);
+    EXPECT_EQ(mono44k, ConnectedFormat(spRendererIn));
+    ULONG nChannels = 0;
+    EXPECT_EQ(S_OK, m_graph.m_spQuelmar->GetChannelCount(&nChannels));
+    EXPECT_EQ(1u, nChannels);
+    double dblLoudest = -200.0;
+    EXPECT_TRUE(m_graph.RunToEnd(10000, [&] {
+        double dblLevel = -200.0;
+        m_graph.m_spQuelmar->GetLevel(0, &dblLevel);
+        dblLoudest = std::max(dblLoudest, dblLevel);
+    }));
+    EXPECT_NEAR(-12.0, dblLoudest, 0.3);
 }
 
 // Loud (-6 dB) for the first 1.5 s, then quiet (-40 dB); auto gain works on

@@ -298,6 +298,71 @@ TEST_F(MainDialogPlaying, TriggerShowsTheIndicatorForALoudToneAndHidesAboveIt)
     m_dialog.Sync();
 }
 
+// A steady -3 dB tone above a -40 dB threshold: once lit, the indicator
+// stays lit for as long as the tone holds (2 s of the 3 s file).
+TEST(MainDialogSteady, IndicatorStaysLitWhileTheConditionHolds)
+{
+    CDialogDriver dialog;
+    BuildFor(dialog, LoudStereoWav(3.0, "steady.wav"));
+    SendMessageA(dialog.Item(IDC_MIN_DURATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("0"));
+    Scroll(dialog, IDC_TRIGGER_THRESHOLD, TB_THUMBPOSITION, 20);  // -40 dB, "Before", "Above"
+    dialog.Send(IDC_ADVICE, BM_CLICK);
+    dialog.PostCommand(IDC_PLAY);
+    auto fnShown = [&] { return IsWindowVisible(dialog.Item(IDC_INDICATOR)) != FALSE; };
+    ASSERT_TRUE(WaitUntil(fnShown));
+    EXPECT_TRUE(NeverDuring([&] { return !fnShown(); }, 2000));
+    dialog.PostCommand(IDC_STOP);
+    dialog.Sync();
+}
+
+// A tone rising 20 dB per second: the level bar (1 dB a step, redrawn every
+// 50 ms) moves by at most 3 dB from one redraw to the next that came on time,
+// and it moves at most of the redraws of the rise: the filter reads what is heard, not
+// whole decoder buffers ahead of it.
+TEST(MainDialogRamp, LevelBarFollowsARampClosely)
+{
+    const DWORD nRate = 44100;
+    std::vector<double> rgRamp(nRate * 5 / 2);
+    for (size_t i = 0; i < rgRamp.size(); i++) {
+        double dblDb = std::min(-2.0, -45.0 + 20.0 * i / nRate);
+        rgRamp[i] = std::pow(10.0, dblDb / 20.0) * std::sin(2.0 * 3.14159265358979 * 1000.0 * i / nRate);
+    }
+    std::string strPath = TestFilePath("ramp.wav");
+    ASSERT_TRUE(WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 1, nRate, false}, {rgRamp}));
+    CDialogDriver dialog;
+    BuildFor(dialog, strPath);
+    dialog.Send(IDC_LEVEL, PBM_SETPOS, 0);
+    dialog.PostCommand(IDC_PLAY);
+    // Every change of the bar while it climbs from 5 to 33 (-35 to -7 dB,
+    // 1.4 s of the rise), with the time since the change before.
+    std::vector<std::pair<int, DWORD>> rgChanges;
+    int nLast = static_cast<int>(dialog.Send(IDC_LEVEL, PBM_GETPOS));
+    DWORD dwLast = GetTickCount();
+    WaitUntil([&] {
+        int nBar = static_cast<int>(dialog.Send(IDC_LEVEL, PBM_GETPOS));
+        if (nBar != nLast) {
+            DWORD dwNow = GetTickCount();
+            if (nLast >= 5 && nBar <= 33)
+                rgChanges.emplace_back(nBar - nLast, dwNow - dwLast);
+            nLast = nBar;
+            dwLast = dwNow;
+        }
+        return nBar > 33;
+    }, 10000);
+    dialog.PostCommand(IDC_STOP);
+    dialog.Sync();
+    ASSERT_GT(nLast, 33) << "the bar never climbed";
+    int nOnTime = 0;
+    for (const auto& change : rgChanges) {
+        if (change.second <= 100) {
+            nOnTime++;
+            EXPECT_LE(std::abs(change.first), 3) << "a step after " << change.second << " ms";
+        }
+    }
+    EXPECT_GE(rgChanges.size(), 17u) << "of the 28 redraws the rise spans";
+    EXPECT_GE(nOnTime, 10);
+}
+
 TEST_F(MainDialogPlaying, ClosingWhilePlayingShowsNothing)
 {
     m_dialog.PostCommand(IDC_PLAY);

@@ -407,14 +407,31 @@ protected:
     CGraph m_cgraph;
 };
 
-TEST_F(SpectrumWindowReal, OneKilohertzToneIsTallestUnderItsLabel)
+struct CToneCase {
+    const char* pszName;
+    double dblHz;
+    size_t nBand;
+};
+
+class SpectrumWindowTone : public SpectrumWindowReal, public testing::WithParamInterface<CToneCase> {};
+
+// A tone at a band's centre draws that band's bar tallest: 1 kHz is the
+// first band of the "1k" octave; 31.25 Hz, the first of "31", is narrower
+// than the FFT's bins at order 12.
+TEST_P(SpectrumWindowTone, IsTallestInItsOwnBand)
 {
-    std::string strPath = TestFilePath("tone1k.wav");
-    WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 2, 48000, false}, Sines({-6.0, -6.0}, 1000.0, 48000, 3.0));
+    std::string strPath = TestFilePath(std::string(GetParam().pszName) + ".wav");
+    WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 2, 48000, false}, Sines({-6.0, -6.0}, GetParam().dblHz, 48000, 3.0));
     std::vector<int> rgTops = BarTops(strPath, 12);
     size_t nTallest = std::min_element(rgTops.begin(), rgTops.end()) - rgTops.begin();
-    EXPECT_EQ(18u, nTallest);  // the first band of the "1k" octave
+    EXPECT_EQ(GetParam().nBand, nTallest);
+    for (size_t i = 0; i < rgTops.size(); i++)
+        EXPECT_TRUE(i == GetParam().nBand || rgTops[i] > rgTops[GetParam().nBand]) << "band " << i << " as tall";
 }
+
+INSTANTIATE_TEST_SUITE_P(Tones, SpectrumWindowTone,
+                         testing::Values(CToneCase{"tone1k", 1000.0, 18}, CToneCase{"tone31", 31.25, 3}),
+                         [](const testing::TestParamInfo<CToneCase>& info) { return info.param.pszName; });
 
 TEST_F(SpectrumWindowReal, WhiteNoiseFillsTheBands)
 {

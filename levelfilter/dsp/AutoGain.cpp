@@ -27,6 +27,7 @@ void CAutoGain::Reset()
         state.settings = m_settings.Snapshot(i, &state.nSeenVersion);
         state.dblAverage = 0.0;
         state.dblEnvelope = 0.0;
+        state.dblRangeDb = -state.settings.dblGainDb;
         state.dblGain = 1.0;
     }
 }
@@ -45,10 +46,25 @@ void CAutoGain::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
 {
     CState& state = m_rgStates[nChannel];
     m_settings.TryPickUp(nChannel, &state.nSeenVersion, &state.settings);
-    if (state.settings.dblGainDb == 0.0 && state.dblGain == 1.0)
+    if (state.settings.dblGainDb == 0.0 && state.dblRangeDb == 0.0 && state.dblGain == 1.0)
         return;  // off, and nothing left to release
     for (unsigned i = 0; i < nFrames; i += c_nBlockFrames)
         ApplyBlock(state, pdblSamples + i, std::min(c_nBlockFrames, nFrames - i));
+}
+
+double CAutoGain::BlockCoefficient(bool bRising, unsigned nFrames) const
+{
+    if (nFrames == c_nBlockFrames)
+        return bRising ? m_dblAttackBlock : m_dblReleaseBlock;
+    return Coefficient(bRising ? c_dblAttackMs : c_dblReleaseMs, nFrames);
+}
+
+void CAutoGain::GlideRange(CState& state, unsigned nFrames) const
+{
+    double dblTargetDb = -state.settings.dblGainDb;
+    state.dblRangeDb += BlockCoefficient(dblTargetDb > state.dblRangeDb, nFrames) * (dblTargetDb - state.dblRangeDb);
+    if (std::fabs(dblTargetDb - state.dblRangeDb) < c_dblSettledDb)
+        state.dblRangeDb = dblTargetDb;
 }
 
 void CAutoGain::ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames)
@@ -60,16 +76,13 @@ void CAutoGain::ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames)
     state.dblAverage += dblAveraging * (dblSum / nFrames - state.dblAverage);
     double dblMeanSquare = state.dblAverage;
     bool bRising = dblMeanSquare > state.dblEnvelope;
-    double dblCoefficient = nFrames == c_nBlockFrames
-                                ? (bRising ? m_dblAttackBlock : m_dblReleaseBlock)
-                                : Coefficient(bRising ? c_dblAttackMs : c_dblReleaseMs, nFrames);
-    state.dblEnvelope += dblCoefficient * (dblMeanSquare - state.dblEnvelope);
+    state.dblEnvelope += BlockCoefficient(bRising, nFrames) * (dblMeanSquare - state.dblEnvelope);
+    GlideRange(state, nFrames);
 
     double dblReductionDb = 0.0;
-    double dblMaxReductionDb = -state.settings.dblGainDb;
-    if (dblMaxReductionDb > 0.0) {
+    if (state.dblRangeDb > 0.0) {
         double dblExcess = MeanSquareToDb(state.dblEnvelope) - state.settings.dblThresholdDb;
-        dblReductionDb = std::clamp(dblExcess, 0.0, dblMaxReductionDb);
+        dblReductionDb = std::clamp(dblExcess, 0.0, state.dblRangeDb);
     }
     double dblTarget = DbToGain(-dblReductionDb);
     double dblStep = (dblTarget - state.dblGain) / nFrames;

@@ -2,7 +2,10 @@
 // gain) is above the threshold, the signal is attenuated toward the
 // threshold, by at most |gain| dB. The level is a 5 ms mean square followed
 // by an envelope with 10 ms attack and 500 ms release; the applied gain changes linearly within
-// each 32-frame block, so it never steps. Gain 0 dB turns it off.
+// each 32-frame block, so it never steps. Gain 0 dB turns it off. A change of
+// the gain (the most it may attenuate) glides too, with the attack when it
+// widens and the release when it narrows: turning auto gain on or off mid-stream
+// fades it in and out instead of jumping.
 #pragma once
 
 #include <memory>
@@ -19,6 +22,8 @@ public:
     static constexpr double c_dblAttackMs = 10.0;
     static constexpr double c_dblReleaseMs = 500.0;
     static constexpr unsigned c_nBlockFrames = 32;
+    // A gliding range this close to its setting lands on it.
+    static constexpr double c_dblSettledDb = 0.001;
 
     struct CSettings {
         double dblThresholdDb = 0.0;
@@ -41,10 +46,13 @@ private:
         unsigned nSeenVersion = 0;
         double dblAverage = 0.0;   // mean square, symmetric 5 ms
         double dblEnvelope = 0.0;  // the average after attack and release
+        double dblRangeDb = 0.0;   // the most it may attenuate now, gliding to the setting
         double dblGain = 1.0;      // linear, applied at the end of the last block
     };
 
     void ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames);
+    double BlockCoefficient(bool bRising, unsigned nFrames) const;
+    void GlideRange(CState& state, unsigned nFrames) const;
     double Coefficient(double dblTimeMs, unsigned nFrames) const;
 
     CChannelSettings<CSettings> m_settings;

@@ -42,6 +42,7 @@ void CLevelChain::Process(uint8_t* pData, size_t nBytes)
     case SampleType::UInt8: ProcessFrames<SampleType::UInt8>(pData, nFrames); break;
     case SampleType::Int16: ProcessFrames<SampleType::Int16>(pData, nFrames); break;
     case SampleType::Int24: ProcessFrames<SampleType::Int24>(pData, nFrames); break;
+    case SampleType::Int24In32: ProcessFrames<SampleType::Int24In32>(pData, nFrames); break;
     case SampleType::Int32: ProcessFrames<SampleType::Int32>(pData, nFrames); break;
     case SampleType::Float32: ProcessFrames<SampleType::Float32>(pData, nFrames); break;
     case SampleType::Float64: ProcessFrames<SampleType::Float64>(pData, nFrames); break;

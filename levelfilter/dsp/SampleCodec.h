@@ -1,6 +1,10 @@
 // Conversion between stored samples and doubles in [-1, 1) (full scale).
 // Integer formats decode exactly and encode with rounding and saturation, so
-// unity gain passes them bit for bit and no gain ever wraps them.
+// unity gain passes them bit for bit and no gain ever wraps them. Floats
+// convert exactly whatever the thread's denormal flags (flush-to-zero and
+// denormals-are-zero would zero a denormal float): denormals are scaled from
+// their integer mantissa, and NaNs carry their bits over unconverted, so a
+// signalling NaN keeps its payload instead of being quietened.
 #pragma once
 
 #include <cmath>
@@ -23,6 +27,51 @@ inline int64_t SaturatingRound(double dblValue, int64_t nMin, int64_t nMax)
     if (dblValue >= static_cast<double>(nMax))
         return nMax;
     return static_cast<int64_t>(std::lrint(dblValue));
+}
+
+constexpr uint64_t c_nDoubleExponent = 0x7FF0000000000000ull;
+constexpr uint64_t c_nDoubleMantissa = 0x000FFFFFFFFFFFFFull;
+constexpr uint32_t c_nFloatExponent = 0x7F800000u;
+constexpr uint32_t c_nFloatMantissa = 0x007FFFFFu;
+constexpr unsigned c_nMantissaShift = 29;  // double mantissa bits beyond a float's
+constexpr double c_dblFloatDenormalUnit = 0x1p-149;
+constexpr double c_dblFloatMinNormal = 0x1p-126;
+
+inline double WidenFloat(uint32_t nBits)
+{
+    uint64_t nSign = static_cast<uint64_t>(nBits >> 31) << 63;
+    uint32_t nMantissa = nBits & c_nFloatMantissa;
+    if ((nBits & c_nFloatExponent) == c_nFloatExponent && nMantissa != 0) {
+        uint64_t nWide = nSign | c_nDoubleExponent | static_cast<uint64_t>(nMantissa) << c_nMantissaShift;
+        double dbl;
+        memcpy(&dbl, &nWide, sizeof(dbl));
+        return dbl;
+    }
+    if ((nBits & c_nFloatExponent) == 0) {
+        double dblMagnitude = static_cast<double>(nMantissa) * c_dblFloatDenormalUnit;
+        return nSign ? -dblMagnitude : dblMagnitude;
+    }
+    float f;
+    memcpy(&f, &nBits, sizeof(f));
+    return f;  // a normal float or an infinity: the conversion never flushes it
+}
+
+inline uint32_t NarrowToFloat(double dbl)
+{
+    uint64_t nWide;
+    memcpy(&nWide, &dbl, sizeof(nWide));
+    uint32_t nSign = static_cast<uint32_t>(nWide >> 63) << 31;
+    if ((nWide & c_nDoubleExponent) == c_nDoubleExponent && (nWide & c_nDoubleMantissa) != 0) {
+        uint32_t nMantissa = static_cast<uint32_t>((nWide & c_nDoubleMantissa) >> c_nMantissaShift);
+        return nSign | c_nFloatExponent | (nMantissa != 0 ? nMantissa : 1u << 22);  // a NaN stays a NaN
+    }
+    double dblMagnitude = nSign ? -dbl : dbl;
+    if (dblMagnitude < c_dblFloatMinNormal)  // rounds up to the least normal float where it must
+        return nSign | static_cast<uint32_t>(std::lrint(dblMagnitude / c_dblFloatDenormalUnit));
+    float f = static_cast<float>(dbl);
+    uint32_t nBits;
+    memcpy(&nBits, &f, sizeof(nBits));
+    return nBits;
 }
 
 }  // namespace detail
@@ -69,6 +118,14 @@ struct SampleCodec<SampleType::Int24> {
     }
 };
 
+// The sample's value is its top 24 bits; encoding writes those only, so the
+// padding byte below them stays as the stream had it.
+template <>
+struct SampleCodec<SampleType::Int24In32> {
+    static double Decode(const uint8_t* p) { return SampleCodec<SampleType::Int24>::Decode(p + 1); }
+    static void Encode(double dbl, uint8_t* p) { SampleCodec<SampleType::Int24>::Encode(dbl, p + 1); }
+};
+
 template <>
 struct SampleCodec<SampleType::Int32> {
     static double Decode(const uint8_t* p)
@@ -88,14 +145,14 @@ template <>
 struct SampleCodec<SampleType::Float32> {
     static double Decode(const uint8_t* p)
     {
-        float f;
-        memcpy(&f, p, sizeof(f));
-        return f;
+        uint32_t nBits;
+        memcpy(&nBits, p, sizeof(nBits));
+        return detail::WidenFloat(nBits);
     }
     static void Encode(double dbl, uint8_t* p)
     {
-        float f = static_cast<float>(dbl);
-        memcpy(p, &f, sizeof(f));
+        uint32_t nBits = detail::NarrowToFloat(dbl);
+        memcpy(p, &nBits, sizeof(nBits));
     }
 };
 

@@ -13,7 +13,9 @@ enum class SampleType {
     Int32,
     Float32,
     Float64,
+    Int24In32,  // 24 valid bits in the top of 4 bytes; the low byte is padding, kept
 };
+constexpr unsigned c_nSampleTypes = 7;
 
 struct StreamFormat {
     SampleType eType;
@@ -31,6 +33,7 @@ constexpr size_t BytesPerSample(SampleType eType)
     case SampleType::UInt8: return 1;
     case SampleType::Int16: return 2;
     case SampleType::Int24: return 3;
+    case SampleType::Int24In32: return 4;
     case SampleType::Int32: return 4;
     case SampleType::Float32: return 4;
     case SampleType::Float64: return 8;

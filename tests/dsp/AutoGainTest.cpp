@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "AutoGain.h"
+#include "Decibels.h"
 #include "Signals.h"
 
 using namespace quelmar;
@@ -69,5 +70,55 @@ TEST(AutoGain, GainNeverSteps)
     for (size_t i = 1; i < rg.size(); i++)
         ASSERT_LT(std::fabs(rg[i] - rg[i - 1]), 0.01) << i;
 }
+
+struct CTransitionCase {
+    const char* pszName;
+    double dblFromDb, dblToDb;  // the gain setting before and after, mid-stream
+};
+
+class AutoGainTransition : public testing::TestWithParam<CTransitionCase> {};
+
+// A change of the gain setting on a loud constant (the output is the applied
+// gain itself) glides: no sample steps, the first 32-frame block moves the
+// gain by less than 2 dB, and it lands on the new setting's attenuation; off,
+// at unity exactly, so samples pass untouched again. Every case first
+// attenuates fully for 2 s, so an envelope kept from then is loud.
+TEST_P(AutoGainTransition, GlidesToTheNewSetting)
+{
+    const CTransitionCase& c = GetParam();
+    CAutoGain autoGain;
+    autoGain.Init(1, 48000);
+    std::vector<double> rg(480000, 0.5);  // -6 dB: far above the threshold
+    autoGain.Set(0, {-40.0, -20.0});
+    autoGain.Apply(0, rg.data(), 96000);
+    autoGain.Set(0, {-40.0, c.dblFromDb});
+    autoGain.Apply(0, rg.data() + 96000, 384000);
+    double dblBeforeDb = autoGain.AppliedDb(0);
+    ASSERT_NEAR(c.dblFromDb, dblBeforeDb, 0.01);
+    autoGain.Set(0, {-40.0, c.dblToDb});
+    std::vector<double> rgChange(480000, 0.5);  // 10 s more
+    autoGain.Apply(0, rgChange.data(), CAutoGain::c_nBlockFrames);
+    EXPECT_LT(std::fabs(autoGain.AppliedDb(0) - dblBeforeDb), 2.0);
+    autoGain.Apply(0, rgChange.data() + CAutoGain::c_nBlockFrames,
+                   static_cast<unsigned>(rgChange.size()) - CAutoGain::c_nBlockFrames);
+    double dblPrevious = 0.5 * DbToGain(dblBeforeDb);
+    for (size_t i = 0; i < rgChange.size(); i++) {
+        ASSERT_LT(std::fabs(rgChange[i] - dblPrevious), 0.003) << i;
+        dblPrevious = rgChange[i];
+    }
+    EXPECT_NEAR(c.dblToDb, autoGain.AppliedDb(0), 0.01);
+    if (c.dblToDb == 0.0) {
+        EXPECT_EQ(0.0, autoGain.AppliedDb(0));
+        double dblSample = 0.3;
+        autoGain.Apply(0, &dblSample, 1);
+        EXPECT_EQ(0.3, dblSample);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AutoGainTransition,
+    testing::Values(CTransitionCase{"TurnedOff", -20.0, 0.0}, CTransitionCase{"RangeNarrowed", -20.0, -5.0},
+                    CTransitionCase{"RangeWidened", -5.0, -20.0}, CTransitionCase{"TurnedOnAgain", 0.0, -20.0}),
+    [](const testing::TestParamInfo<CTransitionCase>& info) { return info.param.pszName; });
 
 }  // namespace

@@ -31,6 +31,7 @@ std::vector<uint8_t> Encode(SampleType eType, const std::vector<double>& rg)
     case SampleType::Int32: return EncodeAll<SampleType::Int32>(rg);
     case SampleType::Float32: return EncodeAll<SampleType::Float32>(rg);
     case SampleType::Float64: return EncodeAll<SampleType::Float64>(rg);
+    case SampleType::Int24In32: return EncodeAll<SampleType::Int24In32>(rg);
     }
     return {};
 }
@@ -73,6 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CFormatCase{"Int16Stereo44k", SampleType::Int16, 44100, 2},
                     CFormatCase{"Int24Stereo48k", SampleType::Int24, 48000, 2},
                     CFormatCase{"Int32Six96k", SampleType::Int32, 96000, 6},
+                    CFormatCase{"Int24In32Stereo48k", SampleType::Int24In32, 48000, 2},
                     CFormatCase{"Float32Stereo48k", SampleType::Float32, 48000, 2},
                     CFormatCase{"Float64Mono384k", SampleType::Float64, 384000, 1},
                     CFormatCase{"Float32SixtyFour48k", SampleType::Float32, 48000, 64}),
@@ -136,6 +138,131 @@ TEST(LevelChain, NonFiniteFloatSamplesPassWithoutPoisoningTheMeters)
     ASSERT_TRUE(chain.Spectrum().Compute(0, 33, &nFilled, rgBands.data()));
     for (double dbl : rgBands)
         EXPECT_TRUE(std::isfinite(dbl));
+}
+
+// Unity gain passes what a float conversion under flush-to-zero would change
+// (the chain processes with the flags set): denormals, NaN payloads,
+// signalling NaNs, negative zero; between them a sine, so meters and
+// spectrum run.
+template <class TStored>
+void ExpectSpecialFloatsPass(SampleType eType, std::initializer_list<TStored> rgSpecial)
+{
+    CLevelChain chain(NoSignal);
+    ASSERT_TRUE(chain.Configure({eType, 1, 48000}));
+    std::vector<uint8_t> rgBytes = Encode(eType, Sine(-20.0, 1000.0, 48000, 4800));
+    size_t i = 0;
+    for (TStored n : rgSpecial) {
+        memcpy(&rgBytes[i], &n, sizeof(n));
+        i += 97 * sizeof(n);
+    }
+    std::vector<uint8_t> rgOriginal = rgBytes;
+    chain.Process(rgBytes.data(), rgBytes.size());
+    EXPECT_TRUE(rgBytes == rgOriginal);
+}
+
+TEST(LevelChain, UnityGainPassesDenormalsAndNanPayloads)
+{
+    ExpectSpecialFloatsPass<uint32_t>(SampleType::Float32, {0x00000001u, 0x807FFFFFu, 0x00012345u, 0x7F800001u,
+                                                            0xFFA00005u, 0x7FC12345u, 0x80000000u});
+    ExpectSpecialFloatsPass<uint64_t>(SampleType::Float64, {0x0000000000000001ull, 0x800FFFFFFFFFFFFFull,
+                                                            0x7FF0000000000001ull, 0xFFF80000DEADBEEFull,
+                                                            0x8000000000000000ull});
+}
+
+// 24-in-32 audio is processed at 24 bits: a gain rounds to 24 bits and the
+// padding byte of every sample stays as the stream had it.
+TEST(LevelChain, TwentyFourInThirtyTwoGainKeepsThePadding)
+{
+    CLevelChain chain(NoSignal);
+    ASSERT_TRUE(chain.Configure({SampleType::Int24In32, 2, 48000}));
+    chain.Gain().SetTarget(0, -6.0206, 0);
+    chain.Gain().SetTarget(1, -6.0206, 0);
+    std::vector<uint8_t> rgBytes = Encode(SampleType::Int24In32, Interleave({Sine(-6.0, 1000.0, 48000, 4800),
+                                                                             Sine(-6.0, 1000.0, 48000, 4800)}));
+    for (size_t i = 0; i < rgBytes.size(); i += 4)
+        rgBytes[i] = static_cast<uint8_t>(i / 4 * 37 + 1);  // padding the chain must not touch
+    std::vector<uint8_t> rgOriginal = rgBytes;
+    chain.Process(rgBytes.data(), rgBytes.size());
+    for (size_t i = 0; i < rgBytes.size(); i += 4) {
+        ASSERT_EQ(rgOriginal[i], rgBytes[i]) << "padding of sample " << i / 4;
+        double dblIn = SampleCodec<SampleType::Int24In32>::Decode(&rgOriginal[i]);
+        double dblOut = SampleCodec<SampleType::Int24In32>::Decode(&rgBytes[i]);
+        ASSERT_NEAR(dblIn * DbToGain(-6.0206), dblOut, 0x1p-24) << "sample " << i / 4;
+    }
+    EXPECT_NEAR(-12.0, chain.MeterAfter().LevelDb(0), 0.05);
+}
+
+// A stream of 100 ms buffers time-stamped as an upstream would, buffer k at
+// stream time k * 100 ms (from tFirst) with a sine at -10 - 3k dB; the level
+// is read at a stream time, as the filter reads it at the heard position.
+class LevelChainTimeline : public testing::Test {
+protected:
+    static constexpr int64_t c_tBuffer = CStreamTimeline::c_nUnitsPerSecond / 10;
+    static double BufferDb(unsigned k) { return -10.0 - 3.0 * k; }
+
+    void SetUp() override { ASSERT_TRUE(m_chain.Configure({SampleType::Float32, 1, 48000})); }
+    void Deliver(unsigned nFirst, unsigned nCount, bool bStamped = true, double dblDb = 0.0)
+    {
+        for (unsigned k = nFirst; k < nFirst + nCount; k++) {
+            std::vector<uint8_t> rgBytes =
+                Encode(SampleType::Float32, Sine(dblDb != 0.0 ? dblDb : BufferDb(k), 1000.0, 48000, 4800));
+            if (bStamped)
+                m_chain.MarkTime(k * c_tBuffer);
+            m_chain.Process(rgBytes.data(), rgBytes.size());
+        }
+    }
+    double LevelAtMs(int64_t nMs) const
+    {
+        return m_chain.LevelDbAt(0, m_chain.Timeline().FrameAt(nMs * CStreamTimeline::c_nUnitsPerSecond / 1000));
+    }
+
+    CLevelChain m_chain{NoSignal};
+};
+
+// The audio ahead of the heard position (delivered early) does not show.
+TEST_F(LevelChainTimeline, ReadsTheBufferHeardAtTheStreamTime)
+{
+    Deliver(0, 10);
+    const struct {
+        int64_t nMs;
+        double dblExpectedDb;
+    } rgCases[] = {{90, BufferDb(0)}, {150, BufferDb(1)}, {399, BufferDb(3)}, {650, BufferDb(6)}, {990, BufferDb(9)},
+                   {5000, BufferDb(9)}};  // beyond what was processed: the latest
+    for (const auto& c : rgCases)
+        EXPECT_NEAR(c.dblExpectedDb, LevelAtMs(c.nMs), 0.05) << c.nMs << " ms";
+}
+
+// Paused, the heard stream time stands still: its value does not change
+// while audio keeps arriving.
+TEST_F(LevelChainTimeline, AStillHeardTimeKeepsItsValueWhileAudioArrives)
+{
+    Deliver(0, 5);
+    double dblPaused = LevelAtMs(250);
+    Deliver(5, 20);
+    EXPECT_EQ(dblPaused, LevelAtMs(250));
+    EXPECT_NEAR(BufferDb(2), dblPaused, 0.05);
+}
+
+// A seek: the chain is reset and the time stamps start again; what is read
+// describes only the new stream, the floor until it has arrived.
+TEST_F(LevelChainTimeline, AfterASeekOnlyTheNewStreamIsRead)
+{
+    Deliver(0, 10);
+    m_chain.Reset();
+    EXPECT_EQ(-120.0, LevelAtMs(50));
+    Deliver(0, 3, true, -50.0);
+    EXPECT_NEAR(-50.0, LevelAtMs(60), 0.05);
+    EXPECT_NEAR(-50.0, LevelAtMs(290), 0.05);
+}
+
+// Samples without time stamps (and so every read without a clock): the
+// latest processed.
+TEST_F(LevelChainTimeline, WithoutTimeStampsTheLatestIsRead)
+{
+    Deliver(0, 4, false);
+    for (int64_t nMs : {0, 150, 10000})
+        EXPECT_NEAR(BufferDb(3), LevelAtMs(nMs), 0.05) << nMs << " ms";
+    EXPECT_EQ(m_chain.Timeline().Latest(), m_chain.Timeline().FrameAt(0));
 }
 
 TEST(LevelChain, PartialFrameAtTheEndIsLeftAlone)

@@ -59,7 +59,7 @@ private:
 StreamFormat TakeFormat(CInput& input)
 {
     StreamFormat format;
-    format.eType = static_cast<SampleType>(input.Take(1) % 6);
+    format.eType = static_cast<SampleType>(input.Take(1) % c_nSampleTypes);
     // Mostly up to 8 channels, which keeps a run cheap; up to 64 now and then.
     unsigned nChannels = input.Take(1);
     format.nChannels = 1 + (nChannels >= 224 ? nChannels % c_nMaxChannels : nChannels % 8);
