@@ -316,19 +316,28 @@ CResourceCounts SettledResources(const CProgram& program)
     return counts;
 }
 
+// The middle of what each cycle added: a leak of the program's shows in
+// every cycle (or every other one, for one of the two files), while what the
+// platform now and then leaves behind in a single cycle does not move it.
+long MedianStep(std::vector<long> rgnSteps)
+{
+    std::sort(rgnSteps.begin(), rgnSteps.end());
+    return rgnSteps.empty() ? 0 : rgnSteps[rgnSteps.size() / 2];
+}
+
 // Build, arm "Advice" (a build keeps it armed once checked), play 2 s with
 // the spectrum on (the filter's default), stop: 50 times, with two files in
-// turn so that each build shows in the position text. What the second cycle
-// left is the baseline; after the last, every count is back there but for
-// what the graph manager itself leaks a graph.
+// turn so that each build shows in the position text. Each cycle adds at
+// most what the graph manager itself leaks a graph; after the last, every
+// other count is back where the second cycle left it (the baseline, by when
+// Wine has made what it makes once in a process).
 TEST_F(WholeProgram, FiftyCyclesWithTheSpectrumLeakNothing)
 {
-    // The baseline: the second cycle, by when Wine has made what it makes
-    // once in a process (an event now and then appears in the second).
     constexpr int c_nBaselineCycle = 2;
     const std::string rgstrFiles[2] = {ToneFile("soak-4s.wav", 4.0), ToneFile("soak-5s.wav", 5.0)};
     CHandleCounts platformLeak = PlatformLeakPerGraph(rgstrFiles[0]);
-    CResourceCounts first = {};
+    CResourceCounts first = {}, previous = {};
+    std::vector<long> rgnEventSteps, rgnKeySteps;
     for (int nCycle = 1; nCycle <= 50; nCycle++) {
         SCOPED_TRACE(nCycle);
         int nSeconds = 4 + nCycle % 2;
@@ -341,6 +350,12 @@ TEST_F(WholeProgram, FiftyCyclesWithTheSpectrumLeakNothing)
         ASSERT_TRUE(WaitUntil([&] { return PositionSeconds() >= 2.0; }, c_dwStepTimeoutMs));
         Click(Control(IDC_STOP));
         ASSERT_TRUE(WaitForPositionText(StartText(nSeconds)));
+        CResourceCounts now = CountResources(*m_pProgram);
+        if (nCycle > c_nBaselineCycle) {
+            rgnEventSteps.push_back(now.handles.nEvents - previous.handles.nEvents);
+            rgnKeySteps.push_back(now.handles.nKeys - previous.handles.nKeys);
+        }
+        previous = now;
         if (nCycle == c_nBaselineCycle)
             first = SettledResources(*m_pProgram);
     }
@@ -348,12 +363,15 @@ TEST_F(WholeProgram, FiftyCyclesWithTheSpectrumLeakNothing)
     ASSERT_GT(first.handles.nOthers, 0);
     ASSERT_GT(first.nGdiObjects, 0);
     EXPECT_EQ(first.handles.nOthers, last.handles.nOthers);
-    constexpr long nCyclesAfter = 50 - c_nBaselineCycle;
-    EXPECT_LE(last.handles.nKeys - first.handles.nKeys, nCyclesAfter * platformLeak.nKeys);
-    // And the one event the thread library makes once in a process, at a
-    // moment of its own (see FilterLifetime in LevelFilterTest).
-    EXPECT_LE(last.handles.nEvents - first.handles.nEvents, nCyclesAfter * platformLeak.nEvents + 1);
     EXPECT_EQ(first.nGdiObjects, last.nGdiObjects);
+    EXPECT_LE(MedianStep(rgnEventSteps), platformLeak.nEvents) << "events a cycle, over the graph manager's own";
+    EXPECT_LE(MedianStep(rgnKeySteps), platformLeak.nKeys) << "registry keys a cycle, over the graph manager's own";
+    // In all, an event leaked in one cycle of three shows too. Seen on a
+    // loaded machine beyond the graph manager's own: up to 4 events and 34
+    // keys in a run, from single cycles.
+    constexpr long nCyclesAfter = 50 - c_nBaselineCycle;
+    EXPECT_LE(last.handles.nEvents - first.handles.nEvents, nCyclesAfter * platformLeak.nEvents + 8);
+    EXPECT_LE(last.handles.nKeys - first.handles.nKeys, (nCyclesAfter + 1) * platformLeak.nKeys);
     CMessageBoxInfo box;
     EXPECT_FALSE(FindBox(&box, 0)) << box.strText;
 }
