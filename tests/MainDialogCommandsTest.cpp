@@ -363,6 +363,55 @@ TEST(MainDialogRamp, LevelBarFollowsARampClosely)
     EXPECT_GE(nOnTime, 10);
 }
 
+// Bursts: 1 s of a -6 dB tone and 1 s of silence, twice. At each edge the
+// bar (a 50 ms level) must not change before the position text reaches the
+// edge, which is what reading whole decoder buffers ahead of the renderer
+// gave (up to 200 ms early). The position when the bar changed is the
+// position text's last value plus the time since that text appeared. Under
+// Wine the bar changes 230-260 ms after the text (printed on failure): the
+// graph manager's position runs about 200 ms ahead of the stream time by
+// which the renderer plays, and the filter reads at the stream time.
+TEST(MainDialogBursts, LevelBarChangesAtEachEdgeAsItIsHeard)
+{
+    const DWORD nRate = 44100;
+    std::vector<double> rgBursts(nRate * 4);
+    for (size_t i = 0; i < rgBursts.size(); i++)
+        if ((i / nRate) % 2 == 0)
+            rgBursts[i] = 0.5 * std::sin(2.0 * 3.14159265358979 * 1000.0 * i / nRate);
+    std::string strPath = TestFilePath("bursts.wav");
+    ASSERT_TRUE(WriteWav(strPath, {WAVE_FORMAT_PCM, 16, 1, nRate, false}, {rgBursts}));
+    CDialogDriver dialog;
+    BuildFor(dialog, strPath);
+    dialog.PostCommand(IDC_PLAY);
+    // The edges at 1, 2 and 3 s: loud (bar above 30) to quiet (below 30) and back.
+    const double rgdblEdges[] = {1.0, 2.0, 3.0};
+    std::vector<double> rgdblOffsetsMs;
+    std::string strText = dialog.Text(IDC_POSITION_TEXT);
+    DWORD dwTextSince = GetTickCount();
+    WaitUntil([&] {
+        std::string strNow = dialog.Text(IDC_POSITION_TEXT);
+        if (strNow != strText) {
+            strText = strNow;
+            dwTextSince = GetTickCount();
+        }
+        size_t nEdge = rgdblOffsetsMs.size();
+        bool bLoud = dialog.Send(IDC_LEVEL, PBM_GETPOS) > 30;
+        if (nEdge < 3 && bLoud == (nEdge % 2 == 1) && atof(strText.c_str()) > rgdblEdges[nEdge] - 0.5) {
+            double dblHeard = atof(strText.c_str()) + (GetTickCount() - dwTextSince) / 1000.0;
+            rgdblOffsetsMs.push_back((dblHeard - rgdblEdges[nEdge]) * 1000.0);
+        }
+        return rgdblOffsetsMs.size() == 3;
+    }, 15000);
+    dialog.PostCommand(IDC_STOP);
+    dialog.Sync();
+    ASSERT_EQ(3u, rgdblOffsetsMs.size()) << "edges seen";
+    std::string strOffsets;
+    for (double dblOffset : rgdblOffsetsMs)
+        strOffsets += std::to_string(static_cast<int>(dblOffset)) + " ms ";
+    for (double dblOffset : rgdblOffsetsMs)
+        EXPECT_GE(dblOffset, 0.0) << strOffsets;
+}
+
 TEST_F(MainDialogPlaying, ClosingWhilePlayingShowsNothing)
 {
     m_dialog.PostCommand(IDC_PLAY);
