@@ -16,6 +16,7 @@
 
 #include "BadFiles.h"
 #include "RecordingLevelFilter.h"
+#include "ThreadStack.h"
 #include "WavFile.h"
 #include "../../runner/Bands.h"
 #include "../../runner/GdiPlusSession.h"
@@ -87,9 +88,12 @@ CRunResult RunProcess(const std::vector<std::string>& rgArgs)
         while (ReadFile(hRead, rgBuffer, sizeof(rgBuffer), &cbRead, nullptr) && cbRead)
             result.strOutput.append(rgBuffer, cbRead);
     });
+    std::string strStuckIn;
     if (bStarted) {
-        if (WaitForSingleObject(pi.hProcess, c_dwRunTimeoutMs) != WAIT_OBJECT_0)
+        if (WaitForSingleObject(pi.hProcess, c_dwRunTimeoutMs) != WAIT_OBJECT_0) {
+            strStuckIn = InnermostCallerModule(pi.hProcess, pi.dwThreadId);
             TerminateProcess(pi.hProcess, STILL_ACTIVE);
+        }
         WaitForSingleObject(pi.hProcess, INFINITE);
         GetExitCodeProcess(pi.hProcess, &result.dwExitCode);
         CloseHandle(pi.hThread);
@@ -97,6 +101,8 @@ CRunResult RunProcess(const std::vector<std::string>& rgArgs)
     }
     reader.join();
     CloseHandle(hRead);
+    if (!strStuckIn.empty())
+        result.strOutput += "\n(did not end in time; its main thread was waiting in " + strStuckIn + ")";
     return result;
 }
 
