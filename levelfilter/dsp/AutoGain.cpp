@@ -25,11 +25,17 @@ void CAutoGain::Reset()
     for (unsigned i = 0; i < m_nChannels; i++) {
         CState& state = m_rgStates[i];
         state.settings = m_settings.Snapshot(i, &state.nSeenVersion);
+        state.dblThresholdMeanSquare = ThresholdMeanSquare(state.settings.dblThresholdDb);
         state.dblAverage = 0.0;
         state.dblEnvelope = 0.0;
         state.dblRangeDb = -state.settings.dblGainDb;
         state.dblGain = 1.0;
     }
+}
+
+double CAutoGain::ThresholdMeanSquare(double dblThresholdDb)
+{
+    return std::pow(10.0, dblThresholdDb / 10.0) / 2.0;  // the inverse of MeanSquareToDb
 }
 
 double CAutoGain::Coefficient(double dblTimeMs, unsigned nFrames) const
@@ -45,7 +51,8 @@ double CAutoGain::AppliedDb(unsigned nChannel) const
 void CAutoGain::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
 {
     CState& state = m_rgStates[nChannel];
-    m_settings.TryPickUp(nChannel, &state.nSeenVersion, &state.settings);
+    if (m_settings.TryPickUp(nChannel, &state.nSeenVersion, &state.settings))
+        state.dblThresholdMeanSquare = ThresholdMeanSquare(state.settings.dblThresholdDb);
     if (state.settings.dblGainDb == 0.0 && state.dblRangeDb == 0.0 && state.dblGain == 1.0)
         return;  // off, and nothing left to release
     for (unsigned i = 0; i < nFrames; i += c_nBlockFrames)
@@ -67,6 +74,22 @@ void CAutoGain::GlideRange(CState& state, unsigned nFrames) const
         state.dblRangeDb = dblTargetDb;
 }
 
+double CAutoGain::TargetGain(CState& state) const
+{
+    // The attenuation is the envelope's excess over the threshold, at most
+    // the range: in gains, sqrt(threshold / envelope) (both mean squares),
+    // at least the range's gain. No logarithm per block: the threshold's mean
+    // square is computed when the settings change, the range's gain while it
+    // glides.
+    if (!(state.dblRangeDb > 0.0) || !(state.dblEnvelope > state.dblThresholdMeanSquare))
+        return 1.0;
+    if (state.dblRangeDb != state.dblGainRangeDb) {
+        state.dblRangeGain = DbToGain(-state.dblRangeDb);
+        state.dblGainRangeDb = state.dblRangeDb;
+    }
+    return std::max(std::sqrt(state.dblThresholdMeanSquare / state.dblEnvelope), state.dblRangeGain);
+}
+
 void CAutoGain::ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames)
 {
     double dblSum = SumOfSquares(pdblSamples, nFrames);
@@ -79,18 +102,12 @@ void CAutoGain::ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames)
     state.dblEnvelope += BlockCoefficient(bRising, nFrames) * (dblMeanSquare - state.dblEnvelope);
     GlideRange(state, nFrames);
 
-    double dblReductionDb = 0.0;
-    if (state.dblRangeDb > 0.0) {
-        double dblExcess = MeanSquareToDb(state.dblEnvelope) - state.settings.dblThresholdDb;
-        dblReductionDb = std::clamp(dblExcess, 0.0, state.dblRangeDb);
-    }
-    double dblTarget = DbToGain(-dblReductionDb);
-    double dblStep = (dblTarget - state.dblGain) / nFrames;
-    double dblGain = state.dblGain;
-    for (unsigned i = 0; i < nFrames; i++) {
-        dblGain += dblStep;
-        pdblSamples[i] *= dblGain;
-    }
+    double dblTarget = TargetGain(state);
+    // The gain glides linearly to the target over the block, as an affine
+    // function of the sample's place (vectorises; no running sum).
+    const double dblStart = state.dblGain, dblStep = (dblTarget - dblStart) / nFrames;
+    for (unsigned i = 0; i < nFrames; i++)
+        pdblSamples[i] *= dblStart + dblStep * (i + 1);
     state.dblGain = dblTarget;
 }
 

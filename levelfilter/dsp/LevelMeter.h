@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "Decibels.h"
+
 namespace quelmar {
 
 // The sum of the squares of the samples, leaving out non-finite ones.
@@ -27,7 +29,11 @@ public:
     // Adds nFrames samples of one channel (non-finite samples count as 0).
     void Add(unsigned nChannel, const double* pdblSamples, unsigned nFrames);
 
-    double LevelDb(unsigned nChannel) const { return m_rgChannels[nChannel].dblLevelDb.load(std::memory_order_relaxed); }
+    // Converted on the caller's thread: the streaming thread keeps mean squares.
+    double LevelDb(unsigned nChannel) const
+    {
+        return MeanSquareToDb(m_rgChannels[nChannel].dblMeanSquare.load(std::memory_order_relaxed));
+    }
     // The level of the 50 blocks before block nEndBlock (c_nLatest: now),
     // from as many as there are; blocks older than the history count as
     // the oldest kept.
@@ -38,15 +44,17 @@ public:
 private:
     struct CChannel {
         double rgdblBlockEnergy[c_nWindowMs];  // sums of squares of the last 50 blocks
+        double dblWindowEnergy;                // their sum, kept running
         unsigned nNextBlock;
         unsigned nBlocksFilled;
         double dblBlockSum;                    // the block being filled
         unsigned nBlockFrames;
-        std::atomic<double> dblLevelDb;
+        std::atomic<double> dblMeanSquare;  // of the window
         std::atomic<uint64_t> nBlocksDone;     // blocks completed since Reset
     };
 
     void CompleteBlock(CChannel& channel, size_t nChannel);
+    static double SumOfWindow(const CChannel& channel);
     bool WindowEnergy(size_t nChannel, uint64_t nEndBlock, double* pdblMeanSquare) const;
     std::atomic<double>& HistoryAt(size_t nChannel, uint64_t nBlock) const
     {

@@ -167,4 +167,44 @@ struct SampleCodec<SampleType::Float64> {
     static void Encode(double dbl, uint8_t* p) { memcpy(p, &dbl, sizeof(dbl)); }
 };
 
+// The conversions a chunk takes first: for integers and float64 the exact
+// ones; for float32 the plain hardware conversions, each reporting whether it
+// was exact (false for denormals, NaNs and results too small for a normal
+// float, which the flush flags or quietening would change). A chunk with any
+// such sample is converted again by SampleCodec.
+template <SampleType t_eType>
+struct QuickCodec {
+    static bool Decode(const uint8_t* p, double* pdbl)
+    {
+        *pdbl = SampleCodec<t_eType>::Decode(p);
+        return true;
+    }
+    static bool Encode(double dbl, uint8_t* p)
+    {
+        SampleCodec<t_eType>::Encode(dbl, p);
+        return true;
+    }
+};
+
+template <>
+struct QuickCodec<SampleType::Float32> {
+    static bool Decode(const uint8_t* p, double* pdbl)
+    {
+        uint32_t nBits;
+        float f;
+        memcpy(&nBits, p, sizeof(nBits));
+        memcpy(&f, p, sizeof(f));
+        *pdbl = f;
+        uint32_t nExponent = nBits & detail::c_nFloatExponent;
+        bool bNormal = nExponent - 0x00800000u < detail::c_nFloatExponent - 0x00800000u;
+        return bNormal | ((nBits << 1) == 0);  // normal, or a zero
+    }
+    static bool Encode(double dbl, uint8_t* p)
+    {
+        float f = static_cast<float>(dbl);
+        memcpy(p, &f, sizeof(f));
+        return (std::fabs(dbl) >= detail::c_dblFloatMinNormal) | (dbl == 0.0);  // false for NaN
+    }
+};
+
 }  // namespace quelmar
