@@ -45,6 +45,7 @@ void CLevelMeter::Reset()
         channel.dblWindowEnergy = 0.0;
         channel.nNextBlock = 0;
         channel.nBlocksFilled = 0;
+        channel.dblPerFrame = 0.0;
         channel.dblBlockSum = 0.0;
         channel.nBlockFrames = 0;
         channel.dblMeanSquare.store(0.0, std::memory_order_relaxed);
@@ -80,8 +81,10 @@ void CLevelMeter::CompleteBlock(CChannel& channel, size_t nChannel)
     channel.dblWindowEnergy += channel.dblBlockSum - dblSlot;
     dblSlot = channel.dblBlockSum;
     channel.nNextBlock = (channel.nNextBlock + 1) % c_nWindowMs;
-    if (channel.nBlocksFilled < c_nWindowMs)
+    if (channel.nBlocksFilled < c_nWindowMs) {
         channel.nBlocksFilled++;
+        channel.dblPerFrame = 1.0 / (static_cast<double>(channel.nBlocksFilled) * m_nFramesPerBlock);
+    }
     channel.dblBlockSum = 0.0;
     channel.nBlockFrames = 0;
     // The running sum is summed afresh once per window, so rounding (a loud
@@ -91,8 +94,7 @@ void CLevelMeter::CompleteBlock(CChannel& channel, size_t nChannel)
     if (channel.nNextBlock == 0 || !std::isfinite(channel.dblWindowEnergy))
         channel.dblWindowEnergy = SumOfWindow(channel);
     double dblEnergy = channel.dblWindowEnergy > 0.0 ? channel.dblWindowEnergy : 0.0;
-    double dblMeanSquare = dblEnergy / (static_cast<double>(channel.nBlocksFilled) * m_nFramesPerBlock);
-    channel.dblMeanSquare.store(dblMeanSquare, std::memory_order_relaxed);
+    channel.dblMeanSquare.store(dblEnergy * channel.dblPerFrame, std::memory_order_relaxed);
 }
 
 double CLevelMeter::SumOfWindow(const CChannel& channel)

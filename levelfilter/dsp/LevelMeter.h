@@ -47,6 +47,7 @@ private:
         double dblWindowEnergy;                // their sum, kept running
         unsigned nNextBlock;
         unsigned nBlocksFilled;
+        double dblPerFrame;                    // 1 / the frames the window holds (no divide per block)
         double dblBlockSum;                    // the block being filled
         unsigned nBlockFrames;
         std::atomic<double> dblMeanSquare;  // of the window

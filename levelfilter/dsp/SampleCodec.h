@@ -22,11 +22,10 @@ namespace detail {
 
 inline int64_t SaturatingRound(double dblValue, int64_t nMin, int64_t nMax)
 {
-    if (!(dblValue > static_cast<double>(nMin)))  // NaN lands at the minimum
-        return nMin;
-    if (dblValue >= static_cast<double>(nMax))
-        return nMax;
-    return static_cast<int64_t>(std::lrint(dblValue));
+    // Clamped by selects, not branches, so a chunk's loop vectorises.
+    double dblClamped = dblValue > static_cast<double>(nMin) ? dblValue : static_cast<double>(nMin);  // NaN: the minimum
+    dblClamped = dblClamped < static_cast<double>(nMax) ? dblClamped : static_cast<double>(nMax);
+    return static_cast<int64_t>(std::lrint(dblClamped));
 }
 
 constexpr uint64_t c_nDoubleExponent = 0x7FF0000000000000ull;

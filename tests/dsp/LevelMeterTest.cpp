@@ -108,7 +108,7 @@ TEST(LevelMeter, EveryWholeWindowReadsTheExactSumOfItsBlocks)
         double dblEnergy = 0.0;
         for (size_t b = rgBlockEnergies.size() - nWindow; b < rgBlockEnergies.size(); b++)
             dblEnergy += rgBlockEnergies[b];
-        EXPECT_EQ(MeanSquareToDb(dblEnergy / (nBlock * nWindow)), meter.LevelDb(0)) << rgBlockEnergies.size();
+        EXPECT_EQ(MeanSquareToDb(dblEnergy * (1.0 / (nBlock * nWindow))), meter.LevelDb(0)) << rgBlockEnergies.size();
     }
 }
 
