@@ -92,11 +92,13 @@ double CAutoGain::TargetGain(CState& state) const
 
 void CAutoGain::ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames)
 {
+    // Full blocks divide by a power of two: a multiply, exact.
+    const double dblPerFrame = nFrames == c_nBlockFrames ? 1.0 / c_nBlockFrames : 1.0 / nFrames;
     double dblSum = SumOfSquares(pdblSamples, nFrames);
     // A block can hold less than a cycle: average symmetrically first, so
     // the attack does not ride the waveform's peaks.
     double dblAveraging = nFrames == c_nBlockFrames ? m_dblAveragingBlock : Coefficient(c_dblAveragingMs, nFrames);
-    state.dblAverage += dblAveraging * (dblSum / nFrames - state.dblAverage);
+    state.dblAverage += dblAveraging * (dblSum * dblPerFrame - state.dblAverage);
     double dblMeanSquare = state.dblAverage;
     bool bRising = dblMeanSquare > state.dblEnvelope;
     state.dblEnvelope += BlockCoefficient(bRising, nFrames) * (dblMeanSquare - state.dblEnvelope);
@@ -105,7 +107,7 @@ void CAutoGain::ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames)
     double dblTarget = TargetGain(state);
     // The gain glides linearly to the target over the block, as an affine
     // function of the sample's place (vectorises; no running sum).
-    const double dblStart = state.dblGain, dblStep = (dblTarget - dblStart) / nFrames;
+    const double dblStart = state.dblGain, dblStep = (dblTarget - dblStart) * dblPerFrame;
     for (unsigned i = 0; i < nFrames; i++)
         pdblSamples[i] *= dblStart + dblStep * (i + 1);
     state.dblGain = dblTarget;
