@@ -1,6 +1,7 @@
 #include "LevelChain.h"
 
 #include "DenormalGuard.h"
+#include "FloatFrames.h"
 #include "SampleCodec.h"
 
 namespace quelmar {
@@ -69,11 +70,15 @@ void CLevelChain::DecodeChunk(const uint8_t* pChunk, unsigned nFrames)
     const unsigned nChannels = m_format.nChannels;
     const size_t nStride = BytesPerSample(t_eType), nFrameBytes = nStride * nChannels;
     bool bExact = true;
-    for (unsigned c = 0; c < nChannels; c++) {
-        const uint8_t* pSample = pChunk + c * nStride;
-        double* pdblChannel = &m_rgScratch[c * c_nChunkFrames];
-        for (unsigned f = 0; f < nFrames; f++)
-            bExact &= QuickCodec<t_eType>::Decode(pSample + f * nFrameBytes, pdblChannel + f);
+    if (t_eType == SampleType::Float32 && TransposesFloats(nChannels)) {
+        bExact = DeinterleaveFloats(pChunk, nChannels, nFrames, m_rgScratch.get(), c_nChunkFrames);
+    } else {
+        for (unsigned c = 0; c < nChannels; c++) {
+            const uint8_t* pSample = pChunk + c * nStride;
+            double* pdblChannel = &m_rgScratch[c * c_nChunkFrames];
+            for (unsigned f = 0; f < nFrames; f++)
+                bExact &= QuickCodec<t_eType>::Decode(pSample + f * nFrameBytes, pdblChannel + f);
+        }
     }
     if (bExact)
         return;
@@ -88,11 +93,15 @@ void CLevelChain::EncodeChunk(uint8_t* pChunk, unsigned nFrames) const
     const unsigned nChannels = m_format.nChannels;
     const size_t nStride = BytesPerSample(t_eType), nFrameBytes = nStride * nChannels;
     bool bExact = true;
-    for (unsigned c = 0; c < nChannels; c++) {
-        uint8_t* pSample = pChunk + c * nStride;
-        const double* pdblChannel = &m_rgScratch[c * c_nChunkFrames];
-        for (unsigned f = 0; f < nFrames; f++)
-            bExact &= QuickCodec<t_eType>::Encode(pdblChannel[f], pSample + f * nFrameBytes);
+    if (t_eType == SampleType::Float32 && TransposesFloats(nChannels)) {
+        bExact = InterleaveFloats(m_rgScratch.get(), c_nChunkFrames, nChannels, nFrames, pChunk);
+    } else {
+        for (unsigned c = 0; c < nChannels; c++) {
+            uint8_t* pSample = pChunk + c * nStride;
+            const double* pdblChannel = &m_rgScratch[c * c_nChunkFrames];
+            for (unsigned f = 0; f < nFrames; f++)
+                bExact &= QuickCodec<t_eType>::Encode(pdblChannel[f], pSample + f * nFrameBytes);
+        }
     }
     if (bExact)
         return;
