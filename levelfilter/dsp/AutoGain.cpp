@@ -55,8 +55,31 @@ void CAutoGain::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
         state.dblThresholdMeanSquare = ThresholdMeanSquare(state.settings.dblThresholdDb);
     if (state.settings.dblGainDb == 0.0 && state.dblRangeDb == 0.0 && state.dblGain == 1.0)
         return;  // off, and nothing left to release
-    for (unsigned i = 0; i < nFrames; i += c_nBlockFrames)
-        ApplyBlock(state, pdblSamples + i, std::min(c_nBlockFrames, nFrames - i));
+    for (unsigned i = 0; i < nFrames; i += c_nRunFrames)
+        ApplyRun(state, pdblSamples + i, std::min(c_nRunFrames, nFrames - i));
+}
+
+void CAutoGain::ApplyRun(CState& state, double* pdblSamples, unsigned nFrames)
+{
+    // First every block's target, then the ramps: the envelope's chain from
+    // block to block (with a divide and a square root in each) runs without
+    // the sample loops between, so the blocks' arithmetic overlaps.
+    double rgdblTargets[c_nRunFrames / c_nBlockFrames];
+    const unsigned nBlocks = (nFrames + c_nBlockFrames - 1) / c_nBlockFrames;
+    for (unsigned b = 0; b < nBlocks; b++) {
+        const unsigned nBlock = std::min(c_nBlockFrames, nFrames - b * c_nBlockFrames);
+        rgdblTargets[b] = NextTarget(state, SumOfSquares(pdblSamples + b * c_nBlockFrames, nBlock), nBlock);
+    }
+    for (unsigned b = 0; b < nBlocks; b++) {
+        const unsigned nBlock = std::min(c_nBlockFrames, nFrames - b * c_nBlockFrames);
+        // The gain glides linearly to the target over the block, as an affine
+        // function of the sample's place (vectorises; no running sum).
+        const double dblStart = state.dblGain, dblStep = (rgdblTargets[b] - dblStart) * PerFrame(nBlock);
+        double* pdblBlock = pdblSamples + b * c_nBlockFrames;
+        for (unsigned i = 0; i < nBlock; i++)
+            pdblBlock[i] *= dblStart + dblStep * (i + 1);
+        state.dblGain = rgdblTargets[b];
+    }
 }
 
 double CAutoGain::BlockCoefficient(bool bRising, unsigned nFrames) const
@@ -90,27 +113,17 @@ double CAutoGain::TargetGain(CState& state) const
     return std::max(std::sqrt(state.dblThresholdMeanSquare / state.dblEnvelope), state.dblRangeGain);
 }
 
-void CAutoGain::ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames)
+double CAutoGain::NextTarget(CState& state, double dblSum, unsigned nFrames) const
 {
-    // Full blocks divide by a power of two: a multiply, exact.
-    const double dblPerFrame = nFrames == c_nBlockFrames ? 1.0 / c_nBlockFrames : 1.0 / nFrames;
-    double dblSum = SumOfSquares(pdblSamples, nFrames);
     // A block can hold less than a cycle: average symmetrically first, so
     // the attack does not ride the waveform's peaks.
     double dblAveraging = nFrames == c_nBlockFrames ? m_dblAveragingBlock : Coefficient(c_dblAveragingMs, nFrames);
-    state.dblAverage += dblAveraging * (dblSum * dblPerFrame - state.dblAverage);
+    state.dblAverage += dblAveraging * (dblSum * PerFrame(nFrames) - state.dblAverage);
     double dblMeanSquare = state.dblAverage;
     bool bRising = dblMeanSquare > state.dblEnvelope;
     state.dblEnvelope += BlockCoefficient(bRising, nFrames) * (dblMeanSquare - state.dblEnvelope);
     GlideRange(state, nFrames);
-
-    double dblTarget = TargetGain(state);
-    // The gain glides linearly to the target over the block, as an affine
-    // function of the sample's place (vectorises; no running sum).
-    const double dblStart = state.dblGain, dblStep = (dblTarget - dblStart) * dblPerFrame;
-    for (unsigned i = 0; i < nFrames; i++)
-        pdblSamples[i] *= dblStart + dblStep * (i + 1);
-    state.dblGain = dblTarget;
+    return TargetGain(state);
 }
 
 }  // namespace quelmar

@@ -53,7 +53,14 @@ private:
         double dblRangeGain = 1.0;            // the gain of the whole range
     };
 
-    void ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames);
+    static constexpr unsigned c_nRunFrames = 8 * c_nBlockFrames;  // blocks whose targets are found together
+
+    void ApplyRun(CState& state, double* pdblSamples, unsigned nFrames);
+    // Advances the envelope by one block whose sum of squares is dblSum and
+    // returns the gain to reach at its end.
+    double NextTarget(CState& state, double dblSum, unsigned nFrames) const;
+    // Full blocks divide by a power of two: a multiply, exact.
+    static double PerFrame(unsigned nFrames) { return nFrames == c_nBlockFrames ? 1.0 / c_nBlockFrames : 1.0 / nFrames; }
     double TargetGain(CState& state) const;
     static double ThresholdMeanSquare(double dblThresholdDb);
     double BlockCoefficient(bool bRising, unsigned nFrames) const;

@@ -6,21 +6,9 @@
 
 namespace quelmar {
 
-double SumOfSquares(const double* pdblSamples, unsigned nFrames)
+double SumOfFiniteSquares(const double* pdblSamples, unsigned nFrames)
 {
-    // Four sums side by side, so the loop vectorises; a non-finite sample
-    // shows in the total, and only then is the stretch summed again without it.
-    double rgdblSums[4] = {};
-    const double* pdblEnd4 = pdblSamples + (nFrames & ~3u);
-    for (const double* p = pdblSamples; p != pdblEnd4; p += 4)
-        for (unsigned k = 0; k < 4; k++)
-            rgdblSums[k] += p[k] * p[k];
-    for (const double* p = pdblEnd4; p != pdblSamples + nFrames; p++)
-        rgdblSums[0] += *p * *p;
-    double dblSum = (rgdblSums[0] + rgdblSums[1]) + (rgdblSums[2] + rgdblSums[3]);
-    if (std::isfinite(dblSum))
-        return dblSum;
-    dblSum = 0.0;
+    double dblSum = 0.0;
     for (unsigned i = 0; i < nFrames; i++)
         if (std::isfinite(pdblSamples[i] * pdblSamples[i]))
             dblSum += pdblSamples[i] * pdblSamples[i];
