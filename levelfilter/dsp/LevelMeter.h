@@ -20,16 +20,19 @@ double SumOfFiniteSquares(const double* pdblSamples, unsigned nFrames);
 
 inline double SumOfSquares(const double* pdblSamples, unsigned nFrames)
 {
-    // Four sums side by side, so the loop vectorises; a non-finite sample
-    // shows in the total, and only then is the stretch summed again without it.
-    double rgdblSums[4] = {};
-    const double* pdblEnd4 = pdblSamples + (nFrames & ~3u);
-    for (const double* p = pdblSamples; p != pdblEnd4; p += 4)
-        for (unsigned k = 0; k < 4; k++)
+    // Eight sums side by side, so the loop vectorises and four vector
+    // additions are under way at once; a non-finite sample shows in the
+    // total, and only then is the stretch summed again without it.
+    constexpr unsigned nLanes = 8;
+    double rgdblSums[nLanes] = {};
+    const double* pdblWhole = pdblSamples + (nFrames & ~(nLanes - 1));
+    for (const double* p = pdblSamples; p != pdblWhole; p += nLanes)
+        for (unsigned k = 0; k < nLanes; k++)
             rgdblSums[k] += p[k] * p[k];
-    for (const double* p = pdblEnd4; p != pdblSamples + nFrames; p++)
+    for (const double* p = pdblWhole; p != pdblSamples + nFrames; p++)
         rgdblSums[0] += *p * *p;
-    double dblSum = (rgdblSums[0] + rgdblSums[1]) + (rgdblSums[2] + rgdblSums[3]);
+    double dblSum = ((rgdblSums[0] + rgdblSums[1]) + (rgdblSums[2] + rgdblSums[3])) +
+                    ((rgdblSums[4] + rgdblSums[5]) + (rgdblSums[6] + rgdblSums[7]));
     return std::isfinite(dblSum) ? dblSum : SumOfFiniteSquares(pdblSamples, nFrames);
 }
 
