@@ -151,7 +151,7 @@ void ExpectSpecialFloatsPass(SampleType eType, unsigned nChannels, std::initiali
 {
     CLevelChain chain(NoSignal);
     ASSERT_TRUE(chain.Configure({eType, nChannels, 48000}));
-    std::vector<uint8_t> rgBytes = Encode(eType, Sine(-20.0, 1000.0, 48000, 4880 * nChannels));
+    std::vector<uint8_t> rgBytes = Encode(eType, Sine(-20.0, 1000.0, 48000, 6405 * nChannels));
     // Each value twice: close together, and 509 samples apart (more than a
     // buffer of 8 channels), each alone in its buffer and off its last frame.
     size_t k = 0;
