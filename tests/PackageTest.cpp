@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "MessageBoxProbe.h"
 #include "ProgramProcess.h"
 #include "WindowText.h"
@@ -275,46 +276,10 @@ TEST_F(Package, TheProgramsManifestRunsAsInvokerOnWindows7To11SystemDpiAware)
 
 // ---- The clean machine: register, play, unregister
 
-struct CScriptRun {
-    DWORD dwExitCode = STILL_ACTIVE;
-    std::string strOutput;
-};
-
-// Runs a command line through cmd, as typed at a prompt, its output read
-// from a pipe and its input empty.
-CScriptRun RunCommand(const std::string& strCommandLine)
+// Runs a command line through cmd, as typed at a prompt.
+CChildRun RunCommand(const std::string& strCommandLine)
 {
-    CScriptRun run;
-    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-    HANDLE hRead = nullptr;
-    HANDLE hWrite = nullptr;
-    if (!CreatePipe(&hRead, &hWrite, &sa, 0))
-        return run;
-    SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
-    HANDLE hInput = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = hInput;
-    si.hStdOutput = hWrite;
-    si.hStdError = hWrite;
-    std::string strCommand = "cmd.exe /c \"" + strCommandLine + "\"";
-    PROCESS_INFORMATION pi = {};
-    BOOL bStarted = CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-    CloseHandle(hWrite);
-    CloseHandle(hInput);
-    if (bStarted) {
-        char rgBuffer[512];
-        DWORD cbRead = 0;
-        while (ReadFile(hRead, rgBuffer, sizeof(rgBuffer), &cbRead, nullptr) && cbRead)
-            run.strOutput.append(rgBuffer, cbRead);
-        WaitForSingleObject(pi.hProcess, c_dwScriptTimeoutMs);
-        GetExitCodeProcess(pi.hProcess, &run.dwExitCode);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    CloseHandle(hRead);
-    return run;
+    return RunChild("cmd.exe /c \"" + strCommandLine + "\"", c_dwScriptTimeoutMs, CREATE_NO_WINDOW);
 }
 
 HRESULT CreateLevelFilter()
@@ -369,7 +334,7 @@ TEST_F(CleanMachine, RegisterPlayASampleUnregister)
 {
     ASSERT_EQ(REGDB_E_CLASSNOTREG, CreateLevelFilter()) << "the prefix is not new: the filter is registered already";
 
-    CScriptRun registered = RunCommand(Quoted(File("register.cmd")));
+    CChildRun registered = RunCommand(Quoted(File("register.cmd")));
     ASSERT_EQ(0u, registered.dwExitCode) << registered.strOutput;
     EXPECT_NE(std::string::npos, registered.strOutput.find("Registered the Quelmar level filter \"" + File("QuelmarFilter.dll") + "\""))
         << registered.strOutput;
@@ -390,12 +355,12 @@ TEST_F(CleanMachine, RegisterPlayASampleUnregister)
     // (exit code 1) when told to expect silence.
     const std::string strRunner = Quoted(File("QuelmarRun.exe")) + " --expect-level 1:";
     const std::string strTone = " " + Quoted(File(c_szToneSample));
-    CScriptRun passed = RunCommand(strRunner + "-6.5:-5.5" + strTone);
+    CChildRun passed = RunCommand(strRunner + "-6.5:-5.5" + strTone);
     EXPECT_EQ(0u, passed.dwExitCode) << passed.strOutput;
-    CScriptRun failed = RunCommand(strRunner + "-120:-100" + strTone);
+    CChildRun failed = RunCommand(strRunner + "-120:-100" + strTone);
     EXPECT_EQ(1u, failed.dwExitCode) << failed.strOutput;
 
-    CScriptRun unregistered = RunCommand(Quoted(File("unregister.cmd")));
+    CChildRun unregistered = RunCommand(Quoted(File("unregister.cmd")));
     ASSERT_EQ(0u, unregistered.dwExitCode) << unregistered.strOutput;
     EXPECT_NE(std::string::npos, unregistered.strOutput.find("Removed the registration")) << unregistered.strOutput;
     EXPECT_EQ("", RegisteredServer());

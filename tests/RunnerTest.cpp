@@ -12,11 +12,10 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
-#include <thread>
 
 #include "BadFiles.h"
+#include "ChildProcess.h"
 #include "RecordingLevelFilter.h"
-#include "ThreadStack.h"
 #include "WavFile.h"
 #include "../../runner/Bands.h"
 #include "../../runner/GdiPlusSession.h"
@@ -31,29 +30,6 @@ constexpr double c_dblRightDb = -20.0;
 constexpr double c_dblToleranceDb = 0.3;
 constexpr DWORD c_nRate = 48000;
 
-struct CRunResult {
-    DWORD dwExitCode = STILL_ACTIVE;
-    std::string strOutput;
-
-    std::vector<std::string> Lines() const
-    {
-        std::vector<std::string> rgLines;
-        std::istringstream stream(strOutput);
-        for (std::string strLine; std::getline(stream, strLine);) {
-            if (!strLine.empty() && strLine.back() == '\r')
-                strLine.pop_back();
-            if (!strLine.empty())
-                rgLines.push_back(strLine);
-        }
-        return rgLines;
-    }
-    std::string LastLine() const
-    {
-        std::vector<std::string> rgLines = Lines();
-        return rgLines.empty() ? std::string() : rgLines.back();
-    }
-};
-
 std::string RunnerPath()
 {
     char szPath[MAX_PATH] = {};
@@ -63,47 +39,12 @@ std::string RunnerPath()
 }
 
 // Runs QuelmarRun.exe with the arguments, its output read through a pipe.
-CRunResult RunProcess(const std::vector<std::string>& rgArgs)
+CChildRun RunProcess(const std::vector<std::string>& rgArgs)
 {
-    CRunResult result;
     std::string strCommand = "\"" + RunnerPath() + "\"";
     for (const std::string& strArg : rgArgs)
         strCommand += " \"" + strArg + "\"";
-    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-    HANDLE hRead = nullptr, hWrite = nullptr;
-    if (!CreatePipe(&hRead, &hWrite, &sa, 0))
-        return result;
-    SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = hWrite;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi = {};
-    BOOL bStarted = CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-    CloseHandle(hWrite);
-    std::thread reader([&] {
-        char rgBuffer[4096];
-        DWORD cbRead = 0;
-        while (ReadFile(hRead, rgBuffer, sizeof(rgBuffer), &cbRead, nullptr) && cbRead)
-            result.strOutput.append(rgBuffer, cbRead);
-    });
-    std::string strStuckIn;
-    if (bStarted) {
-        if (WaitForSingleObject(pi.hProcess, c_dwRunTimeoutMs) != WAIT_OBJECT_0) {
-            strStuckIn = InnermostCallerModule(pi.hProcess, pi.dwThreadId);
-            TerminateProcess(pi.hProcess, STILL_ACTIVE);
-        }
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        GetExitCodeProcess(pi.hProcess, &result.dwExitCode);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    reader.join();
-    CloseHandle(hRead);
-    if (!strStuckIn.empty())
-        result.strOutput += "\n(did not end in time; its main thread was waiting in " + strStuckIn + ")";
-    return result;
+    return RunChild(strCommand, c_dwRunTimeoutMs);
 }
 
 std::string ReadText(const std::string& strPath)
@@ -213,7 +154,7 @@ TEST(QuelmarRun, MeetsTheMediaLevelsAndWritesTheReports)
 {
     std::string strCsv = TestFilePath("levels.csv"), strJson = TestFilePath("levels.json");
     std::string strPng = TestFilePath("levels.png");
-    CRunResult result = RunProcess({"--expect-level", "1:-6.5:-5.5", "--expect-level", "2:-20.5:-19.5",
+    CChildRun result = RunProcess({"--expect-level", "1:-6.5:-5.5", "--expect-level", "2:-20.5:-19.5",
                                     "--expect-max", "1:-6.5:-5.5", "--expect-min", "2:-21:-19@0.5:1.5",
                                     "--spectrum", "3", "--expect-band", "1:1000:-9:-3", "--csv", strCsv, "--json",
                                     strJson, "--png", strPng, StereoFile()});
@@ -281,7 +222,7 @@ TEST(QuelmarRun, MeetsTheMediaLevelsAndWritesTheReports)
 
 TEST(QuelmarRun, FailsWhenTheLevelIsOffByOneDecibel)
 {
-    CRunResult result = RunProcess({"--gain", "all:-1:0", "--expect-level", "1:-6.5:-5.5", "--expect-level",
+    CChildRun result = RunProcess({"--gain", "all:-1:0", "--expect-level", "1:-6.5:-5.5", "--expect-level",
                                     "2:-21.5:-20.5", StereoFile()});
     EXPECT_EQ(1u, result.dwExitCode) << result.strOutput;
     std::vector<std::string> rgLines = result.Lines();
@@ -299,7 +240,7 @@ TEST(QuelmarRun, FailsWhenTheLevelIsOffByOneDecibel)
 TEST(QuelmarRun, CountsTheTriggerSignals)
 {
     std::string strJson = TestFilePath("signals.json");
-    CRunResult result = RunProcess({"--trigger", "1:before:above:-20", "--expect-signals", "3:3",
+    CChildRun result = RunProcess({"--trigger", "1:before:above:-20", "--expect-signals", "3:3",
                                     "--expect-signals", "1:1@0:1", "--expect-first-signal", "0.7",
                                     "--expect-signals", "4:10", "--json", strJson, BurstsFile()});
     EXPECT_EQ(1u, result.dwExitCode) << result.strOutput;
@@ -353,7 +294,7 @@ TEST(QuelmarRun, RefusesBadOptionsBeforePlaying)
     };
     for (const CBadOptionCase& testCase : rgCases) {
         SCOPED_TRACE(testCase.strMessage);
-        CRunResult result = RunProcess(testCase.rgArgs);
+        CChildRun result = RunProcess(testCase.rgArgs);
         EXPECT_EQ(2u, result.dwExitCode);
         std::vector<std::string> rgLines = result.Lines();
         ASSERT_FALSE(rgLines.empty());
@@ -365,7 +306,7 @@ TEST(QuelmarRun, RefusesBadOptionsBeforePlaying)
 
 TEST(QuelmarRun, HelpListsEveryOption)
 {
-    CRunResult result = RunProcess({"--help"});
+    CChildRun result = RunProcess({"--help"});
     EXPECT_EQ(0u, result.dwExitCode);
     for (const char* pszOption :
          {"--channels", "--gain", "--auto-gain", "--trigger", "--spectrum", "--window", "--fft-order", "--from", "--to",
@@ -387,7 +328,7 @@ TEST(QuelmarRun, ReportsAFileThatCannotBeBuiltAndPlaysTheRest)
         HRESULT hrExpected = RenderFileStatus(strPath);
         char szStatus[32];
         snprintf(szStatus, sizeof(szStatus), "Error 0x%lX", static_cast<unsigned long>(hrExpected));
-        CRunResult result = RunProcess({"--expect-level", "1:-6.5:-5.5", strPath, StereoFile()});
+        CChildRun result = RunProcess({"--expect-level", "1:-6.5:-5.5", strPath, StereoFile()});
         EXPECT_EQ(2u, result.dwExitCode) << result.strOutput;
         std::vector<std::string> rgLines = result.Lines();
         ASSERT_EQ(4u, rgLines.size()) << result.strOutput;

@@ -25,11 +25,17 @@ void CAutoGain::Reset()
     for (unsigned i = 0; i < m_nChannels; i++) {
         CState& state = m_rgStates[i];
         state.settings = m_settings.Snapshot(i, &state.nSeenVersion);
+        state.dblThresholdMeanSquare = ThresholdMeanSquare(state.settings.dblThresholdDb);
         state.dblAverage = 0.0;
         state.dblEnvelope = 0.0;
         state.dblRangeDb = -state.settings.dblGainDb;
         state.dblGain = 1.0;
     }
+}
+
+double CAutoGain::ThresholdMeanSquare(double dblThresholdDb)
+{
+    return std::pow(10.0, dblThresholdDb / 10.0) / 2.0;  // the inverse of MeanSquareToDb
 }
 
 double CAutoGain::Coefficient(double dblTimeMs, unsigned nFrames) const
@@ -45,11 +51,35 @@ double CAutoGain::AppliedDb(unsigned nChannel) const
 void CAutoGain::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
 {
     CState& state = m_rgStates[nChannel];
-    m_settings.TryPickUp(nChannel, &state.nSeenVersion, &state.settings);
+    if (m_settings.TryPickUp(nChannel, &state.nSeenVersion, &state.settings))
+        state.dblThresholdMeanSquare = ThresholdMeanSquare(state.settings.dblThresholdDb);
     if (state.settings.dblGainDb == 0.0 && state.dblRangeDb == 0.0 && state.dblGain == 1.0)
         return;  // off, and nothing left to release
-    for (unsigned i = 0; i < nFrames; i += c_nBlockFrames)
-        ApplyBlock(state, pdblSamples + i, std::min(c_nBlockFrames, nFrames - i));
+    for (unsigned i = 0; i < nFrames; i += c_nRunFrames)
+        ApplyRun(state, pdblSamples + i, std::min(c_nRunFrames, nFrames - i));
+}
+
+void CAutoGain::ApplyRun(CState& state, double* pdblSamples, unsigned nFrames)
+{
+    // First every block's target, then the ramps: the envelope's chain from
+    // block to block (with a divide and a square root in each) runs without
+    // the sample loops between, so the blocks' arithmetic overlaps.
+    double rgdblTargets[c_nRunFrames / c_nBlockFrames];
+    const unsigned nBlocks = (nFrames + c_nBlockFrames - 1) / c_nBlockFrames;
+    for (unsigned b = 0; b < nBlocks; b++) {
+        const unsigned nBlock = std::min(c_nBlockFrames, nFrames - b * c_nBlockFrames);
+        rgdblTargets[b] = NextTarget(state, SumOfSquares(pdblSamples + b * c_nBlockFrames, nBlock), nBlock);
+    }
+    for (unsigned b = 0; b < nBlocks; b++) {
+        const unsigned nBlock = std::min(c_nBlockFrames, nFrames - b * c_nBlockFrames);
+        // The gain glides linearly to the target over the block, as an affine
+        // function of the sample's place (vectorises; no running sum).
+        const double dblStart = state.dblGain, dblStep = (rgdblTargets[b] - dblStart) * PerFrame(nBlock);
+        double* pdblBlock = pdblSamples + b * c_nBlockFrames;
+        for (unsigned i = 0; i < nBlock; i++)
+            pdblBlock[i] *= dblStart + dblStep * (i + 1);
+        state.dblGain = rgdblTargets[b];
+    }
 }
 
 double CAutoGain::BlockCoefficient(bool bRising, unsigned nFrames) const
@@ -67,31 +97,33 @@ void CAutoGain::GlideRange(CState& state, unsigned nFrames) const
         state.dblRangeDb = dblTargetDb;
 }
 
-void CAutoGain::ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames)
+double CAutoGain::TargetGain(CState& state) const
 {
-    double dblSum = SumOfSquares(pdblSamples, nFrames);
+    // The attenuation is the envelope's excess over the threshold, at most
+    // the range: in gains, sqrt(threshold / envelope) (both mean squares),
+    // at least the range's gain. No logarithm per block: the threshold's mean
+    // square is computed when the settings change, the range's gain while it
+    // glides.
+    if (!(state.dblRangeDb > 0.0) || !(state.dblEnvelope > state.dblThresholdMeanSquare))
+        return 1.0;
+    if (state.dblRangeDb != state.dblGainRangeDb) {
+        state.dblRangeGain = DbToGain(-state.dblRangeDb);
+        state.dblGainRangeDb = state.dblRangeDb;
+    }
+    return std::max(std::sqrt(state.dblThresholdMeanSquare / state.dblEnvelope), state.dblRangeGain);
+}
+
+double CAutoGain::NextTarget(CState& state, double dblSum, unsigned nFrames) const
+{
     // A block can hold less than a cycle: average symmetrically first, so
     // the attack does not ride the waveform's peaks.
     double dblAveraging = nFrames == c_nBlockFrames ? m_dblAveragingBlock : Coefficient(c_dblAveragingMs, nFrames);
-    state.dblAverage += dblAveraging * (dblSum / nFrames - state.dblAverage);
+    state.dblAverage += dblAveraging * (dblSum * PerFrame(nFrames) - state.dblAverage);
     double dblMeanSquare = state.dblAverage;
     bool bRising = dblMeanSquare > state.dblEnvelope;
     state.dblEnvelope += BlockCoefficient(bRising, nFrames) * (dblMeanSquare - state.dblEnvelope);
     GlideRange(state, nFrames);
-
-    double dblReductionDb = 0.0;
-    if (state.dblRangeDb > 0.0) {
-        double dblExcess = MeanSquareToDb(state.dblEnvelope) - state.settings.dblThresholdDb;
-        dblReductionDb = std::clamp(dblExcess, 0.0, state.dblRangeDb);
-    }
-    double dblTarget = DbToGain(-dblReductionDb);
-    double dblStep = (dblTarget - state.dblGain) / nFrames;
-    double dblGain = state.dblGain;
-    for (unsigned i = 0; i < nFrames; i++) {
-        dblGain += dblStep;
-        pdblSamples[i] *= dblGain;
-    }
-    state.dblGain = dblTarget;
+    return TargetGain(state);
 }
 
 }  // namespace quelmar

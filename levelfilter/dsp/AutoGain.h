@@ -48,9 +48,21 @@ private:
         double dblEnvelope = 0.0;  // the average after attack and release
         double dblRangeDb = 0.0;   // the most it may attenuate now, gliding to the setting
         double dblGain = 1.0;      // linear, applied at the end of the last block
+        double dblThresholdMeanSquare = 0.5;  // the threshold as a mean square
+        double dblGainRangeDb = 0.0;          // the range dblRangeGain was computed for
+        double dblRangeGain = 1.0;            // the gain of the whole range
     };
 
-    void ApplyBlock(CState& state, double* pdblSamples, unsigned nFrames);
+    static constexpr unsigned c_nRunFrames = 8 * c_nBlockFrames;  // blocks whose targets are found together
+
+    void ApplyRun(CState& state, double* pdblSamples, unsigned nFrames);
+    // Advances the envelope by one block whose sum of squares is dblSum and
+    // returns the gain to reach at its end.
+    double NextTarget(CState& state, double dblSum, unsigned nFrames) const;
+    // Full blocks divide by a power of two: a multiply, exact.
+    static double PerFrame(unsigned nFrames) { return nFrames == c_nBlockFrames ? 1.0 / c_nBlockFrames : 1.0 / nFrames; }
+    double TargetGain(CState& state) const;
+    static double ThresholdMeanSquare(double dblThresholdDb);
     double BlockCoefficient(bool bRising, unsigned nFrames) const;
     void GlideRange(CState& state, unsigned nFrames) const;
     double Coefficient(double dblTimeMs, unsigned nFrames) const;

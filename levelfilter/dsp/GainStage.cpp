@@ -42,13 +42,21 @@ void CGainStage::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
     if (m_settings.TryPickUp(nChannel, &ramp.nSeenVersion, &target))
         StartRamp(ramp, target);
     unsigned i = 0;
-    for (; i < nFrames && ramp.nStepsLeft > 0; i++) {
-        ramp.dblGain += ramp.dblStep;
-        if (--ramp.nStepsLeft == 0)
-            ramp.dblGain = ramp.dblTarget;  // land exactly, free of rounding
-        pdblSamples[i] *= ramp.dblGain;
+    if (ramp.nStepsLeft > 0) {
+        // The ramp as an affine function of the sample's place (no running
+        // sum to carry), landing exactly on the target at its last step.
+        const unsigned nSteps = ramp.nStepsLeft < nFrames ? ramp.nStepsLeft : nFrames;
+        const bool bLands = nSteps == ramp.nStepsLeft;
+        const unsigned nAffine = bLands ? nSteps - 1 : nSteps;
+        const double dblStart = ramp.dblGain, dblStep = ramp.dblStep;
+        for (; i < nAffine; i++)
+            pdblSamples[i] *= dblStart + dblStep * (i + 1);
+        ramp.nStepsLeft -= nSteps;
+        ramp.dblGain = bLands ? ramp.dblTarget : dblStart + dblStep * nSteps;
+        if (bLands)
+            pdblSamples[i++] *= ramp.dblTarget;
     }
-    double dblGain = ramp.dblGain;
+    const double dblGain = ramp.dblGain;
     if (dblGain == 1.0)
         return;
     for (; i < nFrames; i++)

@@ -1,6 +1,7 @@
 #include "LevelChain.h"
 
 #include "DenormalGuard.h"
+#include "FloatFrames.h"
 #include "SampleCodec.h"
 
 namespace quelmar {
@@ -52,20 +53,61 @@ void CLevelChain::Process(uint8_t* pData, size_t nBytes)
 template <SampleType t_eType>
 void CLevelChain::ProcessFrames(uint8_t* pData, size_t nFrames)
 {
-    typedef SampleCodec<t_eType> Codec;
-    const unsigned nChannels = m_format.nChannels;
-    const size_t nStride = BytesPerSample(t_eType);
+    const size_t nFrameBytes = BytesPerSample(t_eType) * m_format.nChannels;
     for (size_t nDone = 0; nDone < nFrames; nDone += c_nChunkFrames) {
         unsigned nChunk = static_cast<unsigned>(nFrames - nDone < c_nChunkFrames ? nFrames - nDone : c_nChunkFrames);
-        uint8_t* pChunk = pData + nDone * nChannels * nStride;
-        for (unsigned f = 0; f < nChunk; f++)
-            for (unsigned c = 0; c < nChannels; c++)
-                m_rgScratch[c * c_nChunkFrames + f] = Codec::Decode(pChunk + (f * nChannels + c) * nStride);
+        uint8_t* pChunk = pData + nDone * nFrameBytes;
+        DecodeChunk<t_eType>(pChunk, nChunk);
         ProcessChunk(nChunk);
-        for (unsigned f = 0; f < nChunk; f++)
-            for (unsigned c = 0; c < nChannels; c++)
-                Codec::Encode(m_rgScratch[c * c_nChunkFrames + f], pChunk + (f * nChannels + c) * nStride);
+        EncodeChunk<t_eType>(pChunk, nChunk);
     }
+}
+
+// Each channel's samples into its own run of the scratch buffer.
+template <SampleType t_eType>
+void CLevelChain::DecodeChunk(const uint8_t* pChunk, unsigned nFrames)
+{
+    const unsigned nChannels = m_format.nChannels;
+    const size_t nStride = BytesPerSample(t_eType), nFrameBytes = nStride * nChannels;
+    bool bExact = true;
+    if (t_eType == SampleType::Float32 && TransposesFloats(nChannels)) {
+        bExact = DeinterleaveFloats(pChunk, nChannels, nFrames, m_rgScratch.get(), c_nChunkFrames);
+    } else {
+        for (unsigned c = 0; c < nChannels; c++) {
+            const uint8_t* pSample = pChunk + c * nStride;
+            double* pdblChannel = &m_rgScratch[c * c_nChunkFrames];
+            for (unsigned f = 0; f < nFrames; f++)
+                bExact &= QuickCodec<t_eType>::Decode(pSample + f * nFrameBytes, pdblChannel + f);
+        }
+    }
+    if (bExact)
+        return;
+    for (unsigned c = 0; c < nChannels; c++)
+        for (unsigned f = 0; f < nFrames; f++)
+            m_rgScratch[c * c_nChunkFrames + f] = SampleCodec<t_eType>::Decode(pChunk + f * nFrameBytes + c * nStride);
+}
+
+template <SampleType t_eType>
+void CLevelChain::EncodeChunk(uint8_t* pChunk, unsigned nFrames) const
+{
+    const unsigned nChannels = m_format.nChannels;
+    const size_t nStride = BytesPerSample(t_eType), nFrameBytes = nStride * nChannels;
+    bool bExact = true;
+    if (t_eType == SampleType::Float32 && TransposesFloats(nChannels)) {
+        bExact = InterleaveFloats(m_rgScratch.get(), c_nChunkFrames, nChannels, nFrames, pChunk);
+    } else {
+        for (unsigned c = 0; c < nChannels; c++) {
+            uint8_t* pSample = pChunk + c * nStride;
+            const double* pdblChannel = &m_rgScratch[c * c_nChunkFrames];
+            for (unsigned f = 0; f < nFrames; f++)
+                bExact &= QuickCodec<t_eType>::Encode(pdblChannel[f], pSample + f * nFrameBytes);
+        }
+    }
+    if (bExact)
+        return;
+    for (unsigned c = 0; c < nChannels; c++)
+        for (unsigned f = 0; f < nFrames; f++)
+            SampleCodec<t_eType>::Encode(m_rgScratch[c * c_nChunkFrames + f], pChunk + f * nFrameBytes + c * nStride);
 }
 
 void CLevelChain::ProcessChunk(unsigned nFrames)

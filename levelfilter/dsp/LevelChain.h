@@ -63,6 +63,10 @@ public:
 private:
     template <SampleType t_eType>
     void ProcessFrames(uint8_t* pData, size_t nFrames);
+    template <SampleType t_eType>
+    void DecodeChunk(const uint8_t* pChunk, unsigned nFrames);
+    template <SampleType t_eType>
+    void EncodeChunk(uint8_t* pChunk, unsigned nFrames) const;
     void ProcessChunk(unsigned nFrames);
 
     StreamFormat m_format = {SampleType::Int16, 0, 0};

@@ -6,22 +6,10 @@
 
 namespace quelmar {
 
-double SumOfSquares(const double* pdblSamples, unsigned nFrames)
+double SumOfFiniteSquares(const double* pdblSamples, unsigned nFrames)
 {
-    // Four sums side by side, so the loop vectorises; a non-finite sample
-    // shows in the total, and only then is the stretch summed again without it.
-    double rgdblSums[4] = {};
-    unsigned i = 0;
-    for (; i + 4 <= nFrames; i += 4)
-        for (unsigned k = 0; k < 4; k++)
-            rgdblSums[k] += pdblSamples[i + k] * pdblSamples[i + k];
-    for (; i < nFrames; i++)
-        rgdblSums[0] += pdblSamples[i] * pdblSamples[i];
-    double dblSum = (rgdblSums[0] + rgdblSums[1]) + (rgdblSums[2] + rgdblSums[3]);
-    if (std::isfinite(dblSum))
-        return dblSum;
-    dblSum = 0.0;
-    for (i = 0; i < nFrames; i++)
+    double dblSum = 0.0;
+    for (unsigned i = 0; i < nFrames; i++)
         if (std::isfinite(pdblSamples[i] * pdblSamples[i]))
             dblSum += pdblSamples[i] * pdblSamples[i];
     return dblSum;
@@ -42,11 +30,13 @@ void CLevelMeter::Reset()
         CChannel& channel = m_rgChannels[i];
         for (double& dblEnergy : channel.rgdblBlockEnergy)
             dblEnergy = 0.0;
+        channel.dblWindowEnergy = 0.0;
         channel.nNextBlock = 0;
         channel.nBlocksFilled = 0;
+        channel.dblPerFrame = 0.0;
         channel.dblBlockSum = 0.0;
         channel.nBlockFrames = 0;
-        channel.dblLevelDb.store(c_dblFloorDb, std::memory_order_relaxed);
+        channel.dblMeanSquare.store(0.0, std::memory_order_relaxed);
         channel.nBlocksDone.store(0, std::memory_order_release);
     }
 }
@@ -75,18 +65,32 @@ void CLevelMeter::CompleteBlock(CChannel& channel, size_t nChannel)
     std::atomic_thread_fence(std::memory_order_release);
     HistoryAt(nChannel, nBlock).store(channel.dblBlockSum, std::memory_order_relaxed);
     channel.nBlocksDone.store(nBlock + 1, std::memory_order_release);
-    channel.rgdblBlockEnergy[channel.nNextBlock] = channel.dblBlockSum;
+    double& dblSlot = channel.rgdblBlockEnergy[channel.nNextBlock];
+    channel.dblWindowEnergy += channel.dblBlockSum - dblSlot;
+    dblSlot = channel.dblBlockSum;
     channel.nNextBlock = (channel.nNextBlock + 1) % c_nWindowMs;
-    if (channel.nBlocksFilled < c_nWindowMs)
+    if (channel.nBlocksFilled < c_nWindowMs) {
         channel.nBlocksFilled++;
+        channel.dblPerFrame = 1.0 / (static_cast<double>(channel.nBlocksFilled) * m_nFramesPerBlock);
+    }
     channel.dblBlockSum = 0.0;
     channel.nBlockFrames = 0;
-    // Summing the window afresh each block keeps rounding from drifting.
+    // The running sum is summed afresh once per window, so rounding (a loud
+    // block's residue after it has left) never lasts longer than the window,
+    // and whenever an infinite block (float64 far above full scale) has made
+    // it infinite or, leaving, NaN.
+    if (channel.nNextBlock == 0 || !std::isfinite(channel.dblWindowEnergy))
+        channel.dblWindowEnergy = SumOfWindow(channel);
+    double dblEnergy = channel.dblWindowEnergy > 0.0 ? channel.dblWindowEnergy : 0.0;
+    channel.dblMeanSquare.store(dblEnergy * channel.dblPerFrame, std::memory_order_relaxed);
+}
+
+double CLevelMeter::SumOfWindow(const CChannel& channel)
+{
     double dblEnergy = 0.0;
     for (double dblBlock : channel.rgdblBlockEnergy)
         dblEnergy += dblBlock;
-    double dblMeanSquare = dblEnergy / (static_cast<double>(channel.nBlocksFilled) * m_nFramesPerBlock);
-    channel.dblLevelDb.store(MeanSquareToDb(dblMeanSquare), std::memory_order_relaxed);
+    return dblEnergy;
 }
 
 bool CLevelMeter::WindowEnergy(size_t nChannel, uint64_t nEndBlock, double* pdblMeanSquare) const

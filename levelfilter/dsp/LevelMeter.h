@@ -5,14 +5,36 @@
 #pragma once
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "Decibels.h"
+
 namespace quelmar {
 
-// The sum of the squares of the samples, leaving out non-finite ones.
-double SumOfSquares(const double* pdblSamples, unsigned nFrames);
+// The sum of the squares of the samples, leaving out non-finite ones. Inline:
+// it runs on every 1 ms meter block and 32-frame auto-gain block.
+double SumOfFiniteSquares(const double* pdblSamples, unsigned nFrames);
+
+inline double SumOfSquares(const double* pdblSamples, unsigned nFrames)
+{
+    // Eight sums side by side, so the loop vectorises and four vector
+    // additions are under way at once; a non-finite sample shows in the
+    // total, and only then is the stretch summed again without it.
+    constexpr unsigned nLanes = 8;
+    double rgdblSums[nLanes] = {};
+    const double* pdblWhole = pdblSamples + (nFrames & ~(nLanes - 1));
+    for (const double* p = pdblSamples; p != pdblWhole; p += nLanes)
+        for (unsigned k = 0; k < nLanes; k++)
+            rgdblSums[k] += p[k] * p[k];
+    for (const double* p = pdblWhole; p != pdblSamples + nFrames; p++)
+        rgdblSums[0] += *p * *p;
+    double dblSum = ((rgdblSums[0] + rgdblSums[1]) + (rgdblSums[2] + rgdblSums[3])) +
+                    ((rgdblSums[4] + rgdblSums[5]) + (rgdblSums[6] + rgdblSums[7]));
+    return std::isfinite(dblSum) ? dblSum : SumOfFiniteSquares(pdblSamples, nFrames);
+}
 
 class CLevelMeter {
 public:
@@ -27,7 +49,11 @@ public:
     // Adds nFrames samples of one channel (non-finite samples count as 0).
     void Add(unsigned nChannel, const double* pdblSamples, unsigned nFrames);
 
-    double LevelDb(unsigned nChannel) const { return m_rgChannels[nChannel].dblLevelDb.load(std::memory_order_relaxed); }
+    // Converted on the caller's thread: the streaming thread keeps mean squares.
+    double LevelDb(unsigned nChannel) const
+    {
+        return MeanSquareToDb(m_rgChannels[nChannel].dblMeanSquare.load(std::memory_order_relaxed));
+    }
     // The level of the 50 blocks before block nEndBlock (c_nLatest: now),
     // from as many as there are; blocks older than the history count as
     // the oldest kept.
@@ -38,15 +64,18 @@ public:
 private:
     struct CChannel {
         double rgdblBlockEnergy[c_nWindowMs];  // sums of squares of the last 50 blocks
+        double dblWindowEnergy;                // their sum, kept running
         unsigned nNextBlock;
         unsigned nBlocksFilled;
+        double dblPerFrame;                    // 1 / the frames the window holds (no divide per block)
         double dblBlockSum;                    // the block being filled
         unsigned nBlockFrames;
-        std::atomic<double> dblLevelDb;
+        std::atomic<double> dblMeanSquare;  // of the window
         std::atomic<uint64_t> nBlocksDone;     // blocks completed since Reset
     };
 
     void CompleteBlock(CChannel& channel, size_t nChannel);
+    static double SumOfWindow(const CChannel& channel);
     bool WindowEnergy(size_t nChannel, uint64_t nEndBlock, double* pdblMeanSquare) const;
     std::atomic<double>& HistoryAt(size_t nChannel, uint64_t nBlock) const
     {

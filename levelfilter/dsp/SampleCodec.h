@@ -22,11 +22,10 @@ namespace detail {
 
 inline int64_t SaturatingRound(double dblValue, int64_t nMin, int64_t nMax)
 {
-    if (!(dblValue > static_cast<double>(nMin)))  // NaN lands at the minimum
-        return nMin;
-    if (dblValue >= static_cast<double>(nMax))
-        return nMax;
-    return static_cast<int64_t>(std::lrint(dblValue));
+    // Clamped by selects, not branches, so a chunk's loop vectorises.
+    double dblClamped = dblValue > static_cast<double>(nMin) ? dblValue : static_cast<double>(nMin);  // NaN: the minimum
+    dblClamped = dblClamped < static_cast<double>(nMax) ? dblClamped : static_cast<double>(nMax);
+    return static_cast<int64_t>(std::lrint(dblClamped));
 }
 
 constexpr uint64_t c_nDoubleExponent = 0x7FF0000000000000ull;
@@ -165,6 +164,46 @@ struct SampleCodec<SampleType::Float64> {
         return d;
     }
     static void Encode(double dbl, uint8_t* p) { memcpy(p, &dbl, sizeof(dbl)); }
+};
+
+// The conversions a chunk takes first: for integers and float64 the exact
+// ones; for float32 the plain hardware conversions, each reporting whether it
+// was exact (false for denormals, NaNs and results too small for a normal
+// float, which the flush flags or quietening would change). A chunk with any
+// such sample is converted again by SampleCodec.
+template <SampleType t_eType>
+struct QuickCodec {
+    static bool Decode(const uint8_t* p, double* pdbl)
+    {
+        *pdbl = SampleCodec<t_eType>::Decode(p);
+        return true;
+    }
+    static bool Encode(double dbl, uint8_t* p)
+    {
+        SampleCodec<t_eType>::Encode(dbl, p);
+        return true;
+    }
+};
+
+template <>
+struct QuickCodec<SampleType::Float32> {
+    static bool Decode(const uint8_t* p, double* pdbl)
+    {
+        uint32_t nBits;
+        float f;
+        memcpy(&nBits, p, sizeof(nBits));
+        memcpy(&f, p, sizeof(f));
+        *pdbl = f;
+        uint32_t nExponent = nBits & detail::c_nFloatExponent;
+        bool bNormal = nExponent - 0x00800000u < detail::c_nFloatExponent - 0x00800000u;
+        return bNormal | ((nBits << 1) == 0);  // normal, or a zero
+    }
+    static bool Encode(double dbl, uint8_t* p)
+    {
+        float f = static_cast<float>(dbl);
+        memcpy(p, &f, sizeof(f));
+        return (std::fabs(dbl) >= detail::c_dblFloatMinNormal) | (dbl == 0.0);  // false for NaN
+    }
 };
 
 }  // namespace quelmar

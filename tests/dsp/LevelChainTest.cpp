@@ -77,6 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CFormatCase{"Int24In32Stereo48k", SampleType::Int24In32, 48000, 2},
                     CFormatCase{"Float32Stereo48k", SampleType::Float32, 48000, 2},
                     CFormatCase{"Float64Mono384k", SampleType::Float64, 384000, 1},
+                    CFormatCase{"Float32Eight48k", SampleType::Float32, 48000, 8},
                     CFormatCase{"Float32SixtyFour48k", SampleType::Float32, 48000, 64}),
     [](const testing::TestParamInfo<CFormatCase>& info) { return info.param.pszName; });
 
@@ -144,29 +145,71 @@ TEST(LevelChain, NonFiniteFloatSamplesPassWithoutPoisoningTheMeters)
 // (the chain processes with the flags set): denormals, NaN payloads,
 // signalling NaNs, negative zero; between them a sine, so meters and
 // spectrum run.
+// Buffers of 61 frames: chunks whose frame counts are not multiples of four.
 template <class TStored>
-void ExpectSpecialFloatsPass(SampleType eType, std::initializer_list<TStored> rgSpecial)
+void ExpectSpecialFloatsPass(SampleType eType, unsigned nChannels, std::initializer_list<TStored> rgSpecial)
 {
     CLevelChain chain(NoSignal);
-    ASSERT_TRUE(chain.Configure({eType, 1, 48000}));
-    std::vector<uint8_t> rgBytes = Encode(eType, Sine(-20.0, 1000.0, 48000, 4800));
-    size_t i = 0;
+    ASSERT_TRUE(chain.Configure({eType, nChannels, 48000}));
+    std::vector<uint8_t> rgBytes = Encode(eType, Sine(-20.0, 1000.0, 48000, 6405 * nChannels));
+    // Each value twice: close together, and 509 samples apart (more than a
+    // buffer of 8 channels), each alone in its buffer and off its last frame.
+    size_t k = 0;
     for (TStored n : rgSpecial) {
-        memcpy(&rgBytes[i], &n, sizeof(n));
-        i += 97 * sizeof(n);
+        memcpy(&rgBytes[k * 97 * sizeof(n)], &n, sizeof(n));
+        memcpy(&rgBytes[(2000 + k * 509) * sizeof(n)], &n, sizeof(n));
+        k++;
     }
     std::vector<uint8_t> rgOriginal = rgBytes;
-    chain.Process(rgBytes.data(), rgBytes.size());
-    EXPECT_TRUE(rgBytes == rgOriginal);
+    const size_t nPiece = 61 * nChannels * sizeof(TStored);
+    for (size_t nDone = 0; nDone < rgBytes.size(); nDone += nPiece)
+        chain.Process(&rgBytes[nDone], std::min(nPiece, rgBytes.size() - nDone));
+    EXPECT_TRUE(rgBytes == rgOriginal) << nChannels << " channels";
 }
 
 TEST(LevelChain, UnityGainPassesDenormalsAndNanPayloads)
 {
-    ExpectSpecialFloatsPass<uint32_t>(SampleType::Float32, {0x00000001u, 0x807FFFFFu, 0x00012345u, 0x7F800001u,
-                                                            0xFFA00005u, 0x7FC12345u, 0x80000000u});
-    ExpectSpecialFloatsPass<uint64_t>(SampleType::Float64, {0x0000000000000001ull, 0x800FFFFFFFFFFFFFull,
-                                                            0x7FF0000000000001ull, 0xFFF80000DEADBEEFull,
-                                                            0x8000000000000000ull});
+    for (unsigned nChannels : {1u, 8u}) {
+        ExpectSpecialFloatsPass<uint32_t>(SampleType::Float32, nChannels,
+                                          {0x00000001u, 0x807FFFFFu, 0x00012345u, 0x7F800001u, 0xFFA00005u,
+                                           0x7FC12345u, 0x80000000u, 0x7F800000u, 0x00800000u});
+        ExpectSpecialFloatsPass<uint64_t>(SampleType::Float64, nChannels,
+                                          {0x0000000000000001ull, 0x800FFFFFFFFFFFFFull, 0x7FF0000000000001ull,
+                                           0xFFF80000DEADBEEFull, 0x8000000000000000ull});
+    }
+}
+
+// Many-channel float streams are taken apart and put back four channels by
+// four frames at a time: each channel must stay in its place, in whole
+// groups of four and in the frames left over.
+TEST(LevelChain, EveryChannelOfAWideFloatStreamKeepsItsPlace)
+{
+    for (unsigned nChannels : {4u, 8u, 12u}) {
+        CLevelChain chain(NoSignal);
+        ASSERT_TRUE(chain.Configure({SampleType::Float32, nChannels, 48000}));
+        std::vector<std::vector<double>> rgChannels;
+        for (unsigned ch = 0; ch < nChannels; ch++)
+            rgChannels.push_back(Sine(-3.0 - 4.0 * ch, 1000.0, 48000, 9600, ch));
+        const unsigned nGained = nChannels - 3;  // the second of a group of four
+        chain.Gain().SetTarget(nGained, -6.0, 0);
+        std::vector<uint8_t> rgBytes = Encode(SampleType::Float32, Interleave(rgChannels));
+        std::vector<uint8_t> rgOriginal = rgBytes;
+        const size_t nPiece = 61 * nChannels * sizeof(float);
+        for (size_t nDone = 0; nDone < rgBytes.size(); nDone += nPiece)
+            chain.Process(&rgBytes[nDone], std::min(nPiece, rgBytes.size() - nDone));
+        for (unsigned ch = 0; ch < nChannels; ch++) {
+            EXPECT_NEAR(-3.0 - 4.0 * ch, chain.MeterBefore().LevelDb(ch), 0.05) << ch << " of " << nChannels;
+            double dblAfterDb = -3.0 - 4.0 * ch - (ch == nGained ? 6.0 : 0.0);
+            EXPECT_NEAR(dblAfterDb, chain.MeterAfter().LevelDb(ch), 0.05) << ch << " of " << nChannels;
+        }
+        for (size_t i = 0; i < rgBytes.size(); i += sizeof(float)) {
+            unsigned ch = static_cast<unsigned>(i / sizeof(float) % nChannels);
+            double dblIn = SampleCodec<SampleType::Float32>::Decode(&rgOriginal[i]);
+            double dblOut = SampleCodec<SampleType::Float32>::Decode(&rgBytes[i]);
+            ASSERT_NEAR(ch == nGained ? dblIn * DbToGain(-6.0) : dblIn, dblOut, 1e-7)
+                << "sample " << i / sizeof(float) << " of " << nChannels << " channels";
+        }
+    }
 }
 
 // 24-in-32 audio is processed at 24 bits: a gain rounds to 24 bits and the

@@ -81,6 +81,37 @@ TEST(LevelMeter, SamplesWhoseSquaresOverflowStillReadAFiniteLevel)
     EXPECT_GT(dblLevel, 3000.0);
 }
 
+// The window's sum is kept running; an overflowing block makes it infinite
+// and, as it leaves, NaN. The level must come back as soon as it has left.
+TEST(LevelMeter, AnOverflowingBlockStopsCountingAsSoonAsItHasLeft)
+{
+    std::vector<double> rgSamples(48, 1e154);  // the first 1 ms block: its sum overflows
+    std::vector<double> rgSine = Sine(-20.0, 1000.0, 48000, 2400);  // the next 50 blocks push it out
+    rgSamples.insert(rgSamples.end(), rgSine.begin(), rgSine.end());
+    EXPECT_NEAR(-20.0, MeasureDb(rgSamples, 48000), 0.05);
+}
+
+// Once per window (every 50 blocks) the level is the window's sum taken
+// afresh, so rounding in the running sum never builds up.
+TEST(LevelMeter, EveryWholeWindowReadsTheExactSumOfItsBlocks)
+{
+    constexpr unsigned nBlock = 48, nWindow = CLevelMeter::c_nWindowMs;
+    std::vector<double> rgNoise = WhiteNoise(0.7, nBlock * nWindow * 6);
+    CLevelMeter meter;
+    meter.Init(1, 48000);
+    std::vector<double> rgBlockEnergies;
+    for (size_t nDone = 0; nDone < rgNoise.size(); nDone += nBlock) {
+        meter.Add(0, &rgNoise[nDone], nBlock);
+        rgBlockEnergies.push_back(SumOfSquares(&rgNoise[nDone], nBlock));
+        if (rgBlockEnergies.size() % nWindow != 0)
+            continue;
+        double dblEnergy = 0.0;
+        for (size_t b = rgBlockEnergies.size() - nWindow; b < rgBlockEnergies.size(); b++)
+            dblEnergy += rgBlockEnergies[b];
+        EXPECT_EQ(MeanSquareToDb(dblEnergy * (1.0 / (nBlock * nWindow))), meter.LevelDb(0)) << rgBlockEnergies.size();
+    }
+}
+
 TEST(LevelMeter, ChannelsAreIndependent)
 {
     CLevelMeter meter;
