@@ -5,6 +5,7 @@
 
 #include "Decibels.h"
 #include "LevelMeter.h"
+#include "SampleKernels.h"
 
 namespace quelmar {
 
@@ -72,12 +73,9 @@ void CAutoGain::ApplyRun(CState& state, double* pdblSamples, unsigned nFrames)
     }
     for (unsigned b = 0; b < nBlocks; b++) {
         const unsigned nBlock = std::min(c_nBlockFrames, nFrames - b * c_nBlockFrames);
-        // The gain glides linearly to the target over the block, as an affine
-        // function of the sample's place (vectorises; no running sum).
+        // The gain glides linearly to the target over the block.
         const double dblStart = state.dblGain, dblStep = (rgdblTargets[b] - dblStart) * PerFrame(nBlock);
-        double* pdblBlock = pdblSamples + b * c_nBlockFrames;
-        for (unsigned i = 0; i < nBlock; i++)
-            pdblBlock[i] *= dblStart + dblStep * (i + 1);
+        SampleKernels().pfnRamp(pdblSamples + b * c_nBlockFrames, nBlock, dblStart, dblStep);
         state.dblGain = rgdblTargets[b];
     }
 }

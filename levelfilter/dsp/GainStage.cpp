@@ -1,6 +1,7 @@
 #include "GainStage.h"
 
 #include "Decibels.h"
+#include "SampleKernels.h"
 
 namespace quelmar {
 
@@ -49,8 +50,8 @@ void CGainStage::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
         const bool bLands = nSteps == ramp.nStepsLeft;
         const unsigned nAffine = bLands ? nSteps - 1 : nSteps;
         const double dblStart = ramp.dblGain, dblStep = ramp.dblStep;
-        for (; i < nAffine; i++)
-            pdblSamples[i] *= dblStart + dblStep * (i + 1);
+        SampleKernels().pfnRamp(pdblSamples, nAffine, dblStart, dblStep);
+        i = nAffine;
         ramp.nStepsLeft -= nSteps;
         ramp.dblGain = bLands ? ramp.dblTarget : dblStart + dblStep * nSteps;
         if (bLands)
@@ -59,8 +60,7 @@ void CGainStage::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
     const double dblGain = ramp.dblGain;
     if (dblGain == 1.0)
         return;
-    for (; i < nFrames; i++)
-        pdblSamples[i] *= dblGain;
+    SampleKernels().pfnScale(pdblSamples + i, nFrames - i, dblGain);
 }
 
 }  // namespace quelmar

@@ -6,15 +6,6 @@
 
 namespace quelmar {
 
-double SumOfFiniteSquares(const double* pdblSamples, unsigned nFrames)
-{
-    double dblSum = 0.0;
-    for (unsigned i = 0; i < nFrames; i++)
-        if (std::isfinite(pdblSamples[i] * pdblSamples[i]))
-            dblSum += pdblSamples[i] * pdblSamples[i];
-    return dblSum;
-}
-
 void CLevelMeter::Init(unsigned nChannels, unsigned nSampleRate)
 {
     m_rgChannels.reset(new CChannel[nChannels]);

@@ -5,35 +5,19 @@
 #pragma once
 
 #include <atomic>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "Decibels.h"
+#include "SampleKernels.h"
 
 namespace quelmar {
 
-// The sum of the squares of the samples, leaving out non-finite ones. Inline:
-// it runs on every 1 ms meter block and 32-frame auto-gain block.
-double SumOfFiniteSquares(const double* pdblSamples, unsigned nFrames);
-
+// The sum of the squares of the samples, leaving out non-finite ones.
 inline double SumOfSquares(const double* pdblSamples, unsigned nFrames)
 {
-    // Eight sums side by side, so the loop vectorises and four vector
-    // additions are under way at once; a non-finite sample shows in the
-    // total, and only then is the stretch summed again without it.
-    constexpr unsigned nLanes = 8;
-    double rgdblSums[nLanes] = {};
-    const double* pdblWhole = pdblSamples + (nFrames & ~(nLanes - 1));
-    for (const double* p = pdblSamples; p != pdblWhole; p += nLanes)
-        for (unsigned k = 0; k < nLanes; k++)
-            rgdblSums[k] += p[k] * p[k];
-    for (const double* p = pdblWhole; p != pdblSamples + nFrames; p++)
-        rgdblSums[0] += *p * *p;
-    double dblSum = ((rgdblSums[0] + rgdblSums[1]) + (rgdblSums[2] + rgdblSums[3])) +
-                    ((rgdblSums[4] + rgdblSums[5]) + (rgdblSums[6] + rgdblSums[7]));
-    return std::isfinite(dblSum) ? dblSum : SumOfFiniteSquares(pdblSamples, nFrames);
+    return SampleKernels().pfnSumOfSquares(pdblSamples, nFrames);
 }
 
 class CLevelMeter {

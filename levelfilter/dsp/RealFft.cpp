@@ -34,7 +34,7 @@ bool CRealFft::IsSupported(FftPath ePath)
 
 FftPath CRealFft::ChosenPath()
 {
-    const char* szForced = std::getenv("QUELMAR_FFT_PATH");
+    const char* szForced = std::getenv("QUELMAR_SIMD_PATH");
     for (const CPathName& name : s_rgPathNames) {
         if (szForced && std::strcmp(szForced, name.szName) == 0 && IsSupported(name.ePath))
             return name.ePath;

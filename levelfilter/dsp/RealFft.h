@@ -5,9 +5,10 @@
 // allocates nothing.
 //
 // The path (FftPaths.h) is the fastest this processor runs, AVX2 + FMA or
-// else SSE2, unless the environment variable QUELMAR_FFT_PATH names one
+// else SSE2, unless the environment variable QUELMAR_SIMD_PATH names one
 // ("scalar", "sse2", "avx2") that it runs; transforms too small for vectors
-// take the scalar path.
+// take the scalar path. The streaming pass's loops follow the same choice
+// (SampleKernels.h).
 #pragma once
 
 #include <vector>

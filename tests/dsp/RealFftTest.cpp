@@ -90,11 +90,11 @@ TEST_P(RealFftSine, LandsInItsBin)
 INSTANTIATE_TEST_SUITE_P(Orders, RealFftSine,
                          testing::Combine(testing::ValuesIn(s_rgPaths), testing::Values(12u, 15u)), CaseName);
 
-// What QUELMAR_FFT_PATH names is what the spectrum's transforms take, so a
+// What QUELMAR_SIMD_PATH names is what the spectrum's transforms take, so a
 // run of the core's tests with it set tests that path.
 TEST(RealFft, TakesThePathTheEnvironmentNames)
 {
-    const char* szForced = std::getenv("QUELMAR_FFT_PATH");
+    const char* szForced = std::getenv("QUELMAR_SIMD_PATH");
     FftPath eExpected = CRealFft::IsSupported(FftPath::Avx2) ? FftPath::Avx2 : FftPath::Sse2;
     for (FftPath ePath : s_rgPaths) {
         std::string strName = PathName(ePath);

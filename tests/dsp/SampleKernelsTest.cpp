@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "RealFft.h"
+#include "SampleKernels.h"
+#include "Signals.h"
+
+using namespace quelmar;
+using namespace quelmar_test;
+
+namespace {
+
+struct CKernelSet {
+    const char* pszName;
+    const CSampleKernels* pKernels;
+    FftPath ePath;  // the path that must be present for the set to run
+};
+
+const CKernelSet s_rgSets[] = {{"Sse2", &g_sampleKernelsSse2, FftPath::Sse2},
+                               {"Avx2", &g_sampleKernelsAvx2, FftPath::Avx2}};
+
+class SampleKernels : public testing::TestWithParam<CKernelSet> {
+protected:
+    void SetUp() override
+    {
+        if (!CRealFft::IsSupported(GetParam().ePath))
+            GTEST_SKIP() << "this processor lacks " << GetParam().pszName;
+    }
+    const CSampleKernels& Kernels() const { return *GetParam().pKernels; }
+};
+
+// Every length from 0 to 100 (whole vectors of sums and every tail), at an
+// odd offset so no load is aligned.
+TEST_P(SampleKernels, SumOfSquaresMatchesAPlainSum)
+{
+    std::vector<double> rgNoise = WhiteNoise(0.9, 101);
+    for (unsigned n = 0; n <= 100; n++) {
+        long double ldblExpected = 0.0L;
+        for (unsigned i = 0; i < n; i++)
+            ldblExpected += static_cast<long double>(rgNoise[1 + i]) * rgNoise[1 + i];
+        EXPECT_NEAR(static_cast<double>(ldblExpected), Kernels().pfnSumOfSquares(&rgNoise[1], n),
+                    1e-14 * static_cast<double>(ldblExpected) + 1e-300)
+            << n << " samples";
+    }
+}
+
+TEST_P(SampleKernels, SumOfSquaresLeavesOutNonFiniteSamples)
+{
+    for (unsigned nAt : {0u, 17u, 47u}) {  // in a whole vector and in the tail of 48
+        std::vector<double> rgSamples(48, 0.5);
+        for (double dblBad : {double(NAN), double(INFINITY), -double(INFINITY), 1e200}) {
+            rgSamples[nAt] = dblBad;
+            EXPECT_DOUBLE_EQ(47 * 0.25, Kernels().pfnSumOfSquares(rgSamples.data(), 48)) << dblBad << " at " << nAt;
+        }
+    }
+}
+
+// Every length from 0 to 100 at an odd offset; the samples on either side
+// stay as they were.
+TEST_P(SampleKernels, ScaleAndRampMultiplyEverySampleAndNoOther)
+{
+    std::vector<double> rgNoise = WhiteNoise(0.9, 102);
+    for (unsigned n = 0; n <= 100; n++) {
+        std::vector<double> rgScaled(rgNoise), rgRamped(rgNoise);
+        Kernels().pfnScale(&rgScaled[1], n, 0.5);
+        Kernels().pfnRamp(&rgRamped[1], n, 0.25, 0.01);
+        for (const std::vector<double>* prg : {&rgScaled, &rgRamped}) {
+            EXPECT_EQ(rgNoise[0], (*prg)[0]) << "before " << n;
+            EXPECT_EQ(rgNoise[n + 1], (*prg)[n + 1]) << "after " << n;
+        }
+        for (unsigned i = 0; i < n; i++) {
+            ASSERT_EQ(rgNoise[1 + i] * 0.5, rgScaled[1 + i]) << i << " of " << n;
+            ASSERT_NEAR(rgNoise[1 + i] * (0.25 + 0.01 * (i + 1)), rgRamped[1 + i], 1e-15) << i << " of " << n;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(InstructionSets, SampleKernels, testing::ValuesIn(s_rgSets),
+                         [](const testing::TestParamInfo<CKernelSet>& info) { return info.param.pszName; });
+
+// The loops the streaming pass takes follow QUELMAR_SIMD_PATH as the FFT does.
+TEST(SampleKernelsChoice, FollowsTheFftPath)
+{
+    const CSampleKernels* pExpected =
+        CRealFft::ChosenPath() == FftPath::Avx2 ? &g_sampleKernelsAvx2 : &g_sampleKernelsSse2;
+    EXPECT_EQ(pExpected, &quelmar::SampleKernels());
+}
+
+}  // namespace
