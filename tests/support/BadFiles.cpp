@@ -1,16 +1,13 @@
 #include "BadFiles.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <memory>
-#include <thread>
 
-#include <atlbase.h>
-#include <atlconv.h>
-
+#include "ChildProcess.h"
 #include "WavFile.h"
-#include "../../filter/DirectShow.h"
 
 namespace {
 
@@ -74,44 +71,37 @@ namespace {
 
 constexpr DWORD c_dwRenderTimeoutMs = 20000;
 
-// One RenderFile on a thread of its own; the thread and whoever waits for it
-// share this, so a thread that never returns leaves nothing dangling.
-struct CRenderAttempt {
-    CRenderAttempt() : hDone(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    ~CRenderAttempt() { CloseHandle(hDone); }
-    CRenderAttempt(const CRenderAttempt&) = delete;
-    CRenderAttempt& operator=(const CRenderAttempt&) = delete;
-
-    HANDLE hDone;
-    HRESULT hr = E_PENDING;
-};
-
-void RenderFileOnThread(const std::string& strPath, CRenderAttempt* pAttempt)
+std::string ProbePath()
 {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    {
-        CComPtr<IGraphBuilder> spGraph;
-        HRESULT hr = spGraph.CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER);
-        if (SUCCEEDED(hr))
-            hr = spGraph->RenderFile(CA2W(strPath.c_str()), nullptr);
-        pAttempt->hr = hr;
-    }
-    CoUninitialize();
-    SetEvent(pAttempt->hDone);
+    char szPath[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    std::string strPath = szPath;
+    return strPath.substr(0, strPath.find_last_of('\\') + 1) + "RenderFileProbe.exe";
 }
 
-// False when RenderFile did not return in time; its thread is then left.
+// False when RenderFile did not return in time (the probe is then ended) or
+// the probe printed no status.
 bool TryRenderFile(const std::string& strPath, HRESULT* phr)
 {
-    auto spAttempt = std::make_shared<CRenderAttempt>();
-    std::thread thread([strPath, spAttempt] { RenderFileOnThread(strPath, spAttempt.get()); });
-    if (WaitForSingleObject(spAttempt->hDone, c_dwRenderTimeoutMs) != WAIT_OBJECT_0) {
-        thread.detach();
+    const std::string strProbe = ProbePath();
+    if (GetFileAttributesA(strProbe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ADD_FAILURE() << "no " << strProbe;
         return false;
     }
-    thread.join();
-    *phr = spAttempt->hr;
-    return true;
+    CChildRun run = RunChild("\"" + strProbe + "\" \"" + strPath + "\"", c_dwRenderTimeoutMs);
+    if (run.dwExitCode != 0)
+        return false;
+    // The platform may write its own messages too; the status is the line
+    // that is nothing but a status.
+    for (const std::string& strLine : run.Lines()) {
+        unsigned long nStatus = 0;
+        char chAfter = 0;
+        if (strLine.size() == 10 && std::sscanf(strLine.c_str(), "0x%8lx%c", &nStatus, &chAfter) == 1) {
+            *phr = static_cast<HRESULT>(nStatus);
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace

@@ -22,7 +22,9 @@ std::string TruncatedMp4File();
 // Writes strBytes as the test file pszName; returns its path.
 std::string WriteBytes(const char* pszName, const std::string& strBytes);
 
-// The status of the graph manager's own RenderFile on a new graph, run on a
-// thread of its own; tried once more when it does not return within 20 s,
-// then HRESULT_FROM_WIN32(ERROR_TIMEOUT) (the hung thread is left behind).
+// The status of the graph manager's own RenderFile on a new graph, run in a
+// process of its own (RenderFileProbe.exe); tried once more when it does not
+// return within 20 s, then HRESULT_FROM_WIN32(ERROR_TIMEOUT). A hung probe is
+// ended, so no hung platform thread stays in the test's process (one left
+// there made the process crash as it exited).
 HRESULT RenderFileStatus(const std::string& strPath);
