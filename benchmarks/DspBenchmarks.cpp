@@ -71,8 +71,15 @@ void BM_LevelAndGain(benchmark::State& state)
     for (auto _ : state) {
         dblGainDb = -dblGainDb;
         gain.SetTarget(0, dblGainDb, 0);
-        meter.Add(0, rgBlock.data(), c_nBlock);
-        gain.Apply(0, rgBlock.data(), c_nBlock);
+        const CGainStage::CRun run = gain.Advance(0, c_nBlock);
+        meter.AddSums(
+            0, c_nBlock,
+            [&run, &rgBlock](unsigned nAt, unsigned nTake) {
+                return CGainStage::SumThenApply(run, rgBlock.data(), nAt, nTake);
+            },
+            [&run, &rgBlock, &meter](unsigned nAt, unsigned nBlocks, double* pdblSums) {
+                CGainStage::BlockSumsThenApply(run, rgBlock.data(), nAt, nBlocks, meter.FramesPerBlock(), pdblSums);
+            });
         benchmark::DoNotOptimize(rgBlock.data());
         benchmark::ClobberMemory();
     }

@@ -66,18 +66,26 @@ void CAutoGain::ApplyRun(CState& state, double* pdblSamples, unsigned nFrames)
     // block to block (with a divide and a square root in each) runs without
     // the sample loops between, so the blocks' arithmetic overlaps.
     double rgdblTargets[c_nRunFrames / c_nBlockFrames];
-    const unsigned nBlocks = (nFrames + c_nBlockFrames - 1) / c_nBlockFrames;
+    const unsigned nWhole = nFrames / c_nBlockFrames, nBlocks = (nFrames + c_nBlockFrames - 1) / c_nBlockFrames;
+    SampleKernels().pfnBlockSums(pdblSamples, nWhole, c_nBlockFrames, rgdblTargets);
+    if (nBlocks > nWhole)
+        rgdblTargets[nWhole] = SumOfSquares(pdblSamples + nWhole * c_nBlockFrames, nFrames - nWhole * c_nBlockFrames);
     for (unsigned b = 0; b < nBlocks; b++) {
         const unsigned nBlock = std::min(c_nBlockFrames, nFrames - b * c_nBlockFrames);
-        rgdblTargets[b] = NextTarget(state, SumOfSquares(pdblSamples + b * c_nBlockFrames, nBlock), nBlock);
+        rgdblTargets[b] = NextTarget(state, rgdblTargets[b], nBlock);  // each block's sum becomes its target
     }
+    // The gain glides linearly to each block's target over the block.
+    double rgdblStarts[c_nRunFrames / c_nBlockFrames], rgdblSteps[c_nRunFrames / c_nBlockFrames];
     for (unsigned b = 0; b < nBlocks; b++) {
         const unsigned nBlock = std::min(c_nBlockFrames, nFrames - b * c_nBlockFrames);
-        // The gain glides linearly to the target over the block.
-        const double dblStart = state.dblGain, dblStep = (rgdblTargets[b] - dblStart) * PerFrame(nBlock);
-        SampleKernels().pfnRamp(pdblSamples + b * c_nBlockFrames, nBlock, dblStart, dblStep);
+        rgdblStarts[b] = state.dblGain;
+        rgdblSteps[b] = (rgdblTargets[b] - state.dblGain) * PerFrame(nBlock);
         state.dblGain = rgdblTargets[b];
     }
+    SampleKernels().pfnBlockRamps(pdblSamples, nWhole, c_nBlockFrames, rgdblStarts, rgdblSteps);
+    if (nBlocks > nWhole)
+        SampleKernels().pfnRamp(pdblSamples + nWhole * c_nBlockFrames, nFrames - nWhole * c_nBlockFrames,
+                                rgdblStarts[nWhole], rgdblSteps[nWhole]);
 }
 
 double CAutoGain::BlockCoefficient(bool bRising, unsigned nFrames) const

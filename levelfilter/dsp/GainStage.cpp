@@ -36,31 +36,85 @@ void CGainStage::StartRamp(CRamp& ramp, const CTarget& target)
     }
 }
 
-void CGainStage::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
+CGainStage::CRun CGainStage::Advance(unsigned nChannel, unsigned nFrames)
 {
     CRamp& ramp = m_rgRamps[nChannel];
     CTarget target;
     if (m_settings.TryPickUp(nChannel, &ramp.nSeenVersion, &target))
         StartRamp(ramp, target);
-    unsigned i = 0;
+    CRun run;
     if (ramp.nStepsLeft > 0) {
         // The ramp as an affine function of the sample's place (no running
         // sum to carry), landing exactly on the target at its last step.
         const unsigned nSteps = ramp.nStepsLeft < nFrames ? ramp.nStepsLeft : nFrames;
         const bool bLands = nSteps == ramp.nStepsLeft;
-        const unsigned nAffine = bLands ? nSteps - 1 : nSteps;
-        const double dblStart = ramp.dblGain, dblStep = ramp.dblStep;
-        SampleKernels().pfnRamp(pdblSamples, nAffine, dblStart, dblStep);
-        i = nAffine;
+        run.nRamp = bLands ? nSteps - 1 : nSteps;
+        run.dblStart = ramp.dblGain;
+        run.dblStep = ramp.dblStep;
+        run.nLanding = bLands ? 1 : 0;
+        run.dblLanding = ramp.dblTarget;
         ramp.nStepsLeft -= nSteps;
-        ramp.dblGain = bLands ? ramp.dblTarget : dblStart + dblStep * nSteps;
-        if (bLands)
-            pdblSamples[i++] *= ramp.dblTarget;
+        ramp.dblGain = bLands ? ramp.dblTarget : run.dblStart + run.dblStep * nSteps;
     }
-    const double dblGain = ramp.dblGain;
-    if (dblGain == 1.0)
-        return;
-    SampleKernels().pfnScale(pdblSamples + i, nFrames - i, dblGain);
+    run.dblGain = ramp.dblGain;
+    return run;
+}
+
+void CGainStage::Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames)
+{
+    const CRun run = Advance(nChannel, nFrames);
+    const CSampleKernels& kernels = SampleKernels();
+    kernels.pfnRamp(pdblSamples, run.nRamp, run.dblStart, run.dblStep);
+    unsigned i = run.nRamp;
+    if (run.nLanding > 0)
+        pdblSamples[i++] *= run.dblLanding;
+    if (run.dblGain != 1.0)
+        kernels.pfnScale(pdblSamples + i, nFrames - i, run.dblGain);
+}
+
+double CGainStage::SumThenApply(const CRun& run, double* pdblRun, unsigned nAt, unsigned nFrames)
+{
+    const CSampleKernels& kernels = SampleKernels();
+    const unsigned nEnd = nAt + nFrames;
+    double dblSum = 0.0, dblPiece = 0.0;
+    if (nAt < run.nRamp) {
+        const unsigned nRamped = (nEnd < run.nRamp ? nEnd : run.nRamp) - nAt;
+        kernels.pfnBlockSumsThenRamp(pdblRun + nAt, 1, nRamped, run.dblStart, run.dblStep, nAt, &dblPiece);
+        dblSum += dblPiece;
+        nAt += nRamped;
+    }
+    if (nAt < nEnd && nAt < run.nRamp + run.nLanding) {
+        kernels.pfnBlockSumsThenScale(pdblRun + nAt, 1, 1, run.dblLanding, &dblPiece);
+        dblSum += dblPiece;
+        nAt++;
+    }
+    if (nAt < nEnd) {
+        if (run.dblGain == 1.0)
+            dblPiece = kernels.pfnSumOfSquares(pdblRun + nAt, nEnd - nAt);
+        else
+            kernels.pfnBlockSumsThenScale(pdblRun + nAt, 1, nEnd - nAt, run.dblGain, &dblPiece);
+        dblSum += dblPiece;
+    }
+    return dblSum;
+}
+
+void CGainStage::BlockSumsThenApply(const CRun& run, double* pdblRun, unsigned nAt, unsigned nBlocks,
+                                    unsigned nBlockFrames, double* pdblSums)
+{
+    const CSampleKernels& kernels = SampleKernels();
+    const unsigned nEnd = nAt + nBlocks * nBlockFrames;
+    if (nEnd <= run.nRamp) {
+        kernels.pfnBlockSumsThenRamp(pdblRun + nAt, nBlocks, nBlockFrames, run.dblStart, run.dblStep, nAt, pdblSums);
+    } else if (nAt >= run.nRamp + run.nLanding) {
+        if (run.dblGain == 1.0)
+            kernels.pfnBlockSums(pdblRun + nAt, nBlocks, nBlockFrames, pdblSums);
+        else
+            kernels.pfnBlockSumsThenScale(pdblRun + nAt, nBlocks, nBlockFrames, run.dblGain, pdblSums);
+    } else {
+        // The glide ends among these blocks (once per ramp): a block at a time.
+        for (unsigned b = 0; b < nBlocks; b++)
+            pdblSums[b] = SumThenApply(run, pdblRun, nAt + b * nBlockFrames, nBlockFrames);
+    }
 }
 
 }  // namespace quelmar

@@ -19,11 +19,37 @@ public:
     // Jumps every channel to its target (a new stream starts without a ramp).
     void Settle();
 
-    void SetTarget(unsigned nChannel, double dblGainDb, unsigned nRampMs) { m_settings.Set(nChannel, {dblGainDb, nRampMs}); }
+    void SetTarget(unsigned nChannel, double dblGainDb, unsigned nRampMs)
+    {
+        m_settings.Set(nChannel, {dblGainDb, nRampMs});
+    }
     double TargetDb(unsigned nChannel) const { return m_settings.Get(nChannel).dblGainDb; }
+
+    // What the gain does to the next run of a channel: the first nRamp
+    // samples glide (sample i times dblStart + dblStep * (i + 1)), the next
+    // nLanding (0 or 1) take dblLanding, the target the glide lands on, and
+    // the rest dblGain.
+    struct CRun {
+        unsigned nRamp = 0;
+        double dblStart = 1.0, dblStep = 0.0;
+        unsigned nLanding = 0;
+        double dblLanding = 1.0;
+        double dblGain = 1.0;
+    };
 
     // Multiplies nFrames samples of one channel by the gliding gain.
     void Apply(unsigned nChannel, double* pdblSamples, unsigned nFrames);
+    // Moves one channel's gain on by nFrames samples (picking up a new
+    // target first) and says what it does to them.
+    CRun Advance(unsigned nChannel, unsigned nFrames);
+    // Samples nAt to nAt + nFrames of a run multiplied as the run says; the
+    // sum of their squares as they came (non-finite ones left out), taken in
+    // the same pass.
+    static double SumThenApply(const CRun& run, double* pdblRun, unsigned nAt, unsigned nFrames);
+    // The same for nBlocks blocks of nBlockFrames from nAt on, block b's sum
+    // into pdblSums[b].
+    static void BlockSumsThenApply(const CRun& run, double* pdblRun, unsigned nAt, unsigned nBlocks,
+                                   unsigned nBlockFrames, double* pdblSums);
 
 private:
     struct CTarget {

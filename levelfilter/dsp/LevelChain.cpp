@@ -114,8 +114,17 @@ void CLevelChain::ProcessChunk(unsigned nFrames)
 {
     for (unsigned c = 0; c < m_format.nChannels; c++) {
         double* pdblChannel = &m_rgScratch[c * c_nChunkFrames];
-        m_meterBefore.Add(c, pdblChannel, nFrames);
-        m_gain.Apply(c, pdblChannel, nFrames);
+        // The level before the gain is taken in the gain's own pass.
+        const CGainStage::CRun run = m_gain.Advance(c, nFrames);
+        const unsigned nBlockFrames = m_meterBefore.FramesPerBlock();
+        m_meterBefore.AddSums(
+            c, nFrames,
+            [&run, pdblChannel](unsigned nAt, unsigned nTake) {
+                return CGainStage::SumThenApply(run, pdblChannel, nAt, nTake);
+            },
+            [&run, pdblChannel, nBlockFrames](unsigned nAt, unsigned nBlocks, double* pdblSums) {
+                CGainStage::BlockSumsThenApply(run, pdblChannel, nAt, nBlocks, nBlockFrames, pdblSums);
+            });
         m_autoGain.Apply(c, pdblChannel, nFrames);
         m_meterAfter.Add(c, pdblChannel, nFrames);
         m_spectrum.Append(c, pdblChannel, nFrames);

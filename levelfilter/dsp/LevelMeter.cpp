@@ -21,12 +21,7 @@ void CLevelMeter::Reset()
         CChannel& channel = m_rgChannels[i];
         for (double& dblEnergy : channel.rgdblBlockEnergy)
             dblEnergy = 0.0;
-        channel.dblWindowEnergy = 0.0;
-        channel.nNextBlock = 0;
-        channel.nBlocksFilled = 0;
-        channel.dblPerFrame = 0.0;
-        channel.dblBlockSum = 0.0;
-        channel.nBlockFrames = 0;
+        channel.running = CRunning{};
         channel.dblMeanSquare.store(0.0, std::memory_order_relaxed);
         channel.nBlocksDone.store(0, std::memory_order_release);
     }
@@ -34,46 +29,13 @@ void CLevelMeter::Reset()
 
 void CLevelMeter::Add(unsigned nChannel, const double* pdblSamples, unsigned nFrames)
 {
-    CChannel& channel = m_rgChannels[nChannel];
-    unsigned i = 0;
-    while (i < nFrames) {
-        unsigned nTake = m_nFramesPerBlock - channel.nBlockFrames;
-        if (nTake > nFrames - i)
-            nTake = nFrames - i;
-        channel.dblBlockSum += SumOfSquares(pdblSamples + i, nTake);
-        channel.nBlockFrames += nTake;
-        i += nTake;
-        if (channel.nBlockFrames == m_nFramesPerBlock)
-            CompleteBlock(channel, nChannel);
-    }
-}
-
-void CLevelMeter::CompleteBlock(CChannel& channel, size_t nChannel)
-{
-    // The block's place in the history is overwritten only after the count
-    // that announces it (a reader seeing the new energy sees the count).
-    uint64_t nBlock = channel.nBlocksDone.load(std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    HistoryAt(nChannel, nBlock).store(channel.dblBlockSum, std::memory_order_relaxed);
-    channel.nBlocksDone.store(nBlock + 1, std::memory_order_release);
-    double& dblSlot = channel.rgdblBlockEnergy[channel.nNextBlock];
-    channel.dblWindowEnergy += channel.dblBlockSum - dblSlot;
-    dblSlot = channel.dblBlockSum;
-    channel.nNextBlock = (channel.nNextBlock + 1) % c_nWindowMs;
-    if (channel.nBlocksFilled < c_nWindowMs) {
-        channel.nBlocksFilled++;
-        channel.dblPerFrame = 1.0 / (static_cast<double>(channel.nBlocksFilled) * m_nFramesPerBlock);
-    }
-    channel.dblBlockSum = 0.0;
-    channel.nBlockFrames = 0;
-    // The running sum is summed afresh once per window, so rounding (a loud
-    // block's residue after it has left) never lasts longer than the window,
-    // and whenever an infinite block (float64 far above full scale) has made
-    // it infinite or, leaving, NaN.
-    if (channel.nNextBlock == 0 || !std::isfinite(channel.dblWindowEnergy))
-        channel.dblWindowEnergy = SumOfWindow(channel);
-    double dblEnergy = channel.dblWindowEnergy > 0.0 ? channel.dblWindowEnergy : 0.0;
-    channel.dblMeanSquare.store(dblEnergy * channel.dblPerFrame, std::memory_order_relaxed);
+    const unsigned nBlockFrames = m_nFramesPerBlock;
+    AddSums(
+        nChannel, nFrames,
+        [pdblSamples](unsigned nAt, unsigned nTake) { return SumOfSquares(pdblSamples + nAt, nTake); },
+        [pdblSamples, nBlockFrames](unsigned nAt, unsigned nBlocks, double* pdblSums) {
+            SampleKernels().pfnBlockSums(pdblSamples + nAt, nBlocks, nBlockFrames, pdblSums);
+        });
 }
 
 double CLevelMeter::SumOfWindow(const CChannel& channel)

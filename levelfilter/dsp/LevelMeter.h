@@ -32,6 +32,44 @@ public:
 
     // Adds nFrames samples of one channel (non-finite samples count as 0).
     void Add(unsigned nChannel, const double* pdblSamples, unsigned nFrames);
+    // Adds nFrames samples of one channel through their sums of squares:
+    // fnSum(nAt, nTake) returns that of samples nAt to nAt + nTake (a piece
+    // of a block), fnBlockSums(nAt, nBlocks, pdblSums) those of nBlocks
+    // whole blocks from nAt on, into pdblSums (so the pass that sums may
+    // also change the samples).
+    template <class FSum, class FBlockSums>
+    void AddSums(unsigned nChannel, unsigned nFrames, FSum fnSum, FBlockSums fnBlockSums)
+    {
+        // The running state in locals while the blocks go by: between the
+        // history's atomic stores, and across calls, fields of the channel
+        // would go through memory block after block.
+        CChannel& channel = m_rgChannels[nChannel];
+        CRunning running = channel.running;
+        unsigned i = 0;
+        if (running.nBlockFrames > 0) {
+            i = m_nFramesPerBlock - running.nBlockFrames < nFrames ? m_nFramesPerBlock - running.nBlockFrames : nFrames;
+            running.dblBlockSum += fnSum(0u, i);
+            running.nBlockFrames += i;
+            if (running.nBlockFrames == m_nFramesPerBlock)
+                CompleteBlock(channel, running, nChannel);
+        }
+        while (nFrames - i >= m_nFramesPerBlock) {
+            double rgdblSums[c_nBatchBlocks];
+            const unsigned nBlocks =
+                (nFrames - i) / m_nFramesPerBlock < c_nBatchBlocks ? (nFrames - i) / m_nFramesPerBlock : c_nBatchBlocks;
+            fnBlockSums(i, nBlocks, rgdblSums);
+            for (unsigned b = 0; b < nBlocks; b++) {
+                running.dblBlockSum = rgdblSums[b];
+                CompleteBlock(channel, running, nChannel);
+            }
+            i += nBlocks * m_nFramesPerBlock;
+        }
+        if (i < nFrames) {
+            running.dblBlockSum += fnSum(i, nFrames - i);
+            running.nBlockFrames += nFrames - i;
+        }
+        channel.running = running;
+    }
 
     // Converted on the caller's thread: the streaming thread keeps mean squares.
     double LevelDb(unsigned nChannel) const
@@ -46,19 +84,63 @@ public:
     unsigned Channels() const { return static_cast<unsigned>(m_nChannels); }
 
 private:
-    struct CChannel {
-        double rgdblBlockEnergy[c_nWindowMs];  // sums of squares of the last 50 blocks
-        double dblWindowEnergy;                // their sum, kept running
+    static constexpr unsigned c_nBatchBlocks = 16;  // whole blocks summed per call
+
+    // What only the streaming thread reads and writes.
+    struct CRunning {
+        double dblWindowEnergy;  // the sum of the last 50 blocks' energies, kept running
+        double dblFreshEnergy;   // the sum of this window's blocks so far
+        double dblPerFrame;      // 1 / the frames the window holds (no divide per block)
+        double dblBlockSum;      // the block being filled
         unsigned nNextBlock;
         unsigned nBlocksFilled;
-        double dblPerFrame;                    // 1 / the frames the window holds (no divide per block)
-        double dblBlockSum;                    // the block being filled
         unsigned nBlockFrames;
+        uint64_t nBlocksDone;  // as published in CChannel::nBlocksDone
+    };
+    struct CChannel {
+        double rgdblBlockEnergy[c_nWindowMs];  // sums of squares of the last 50 blocks
+        CRunning running;
         std::atomic<double> dblMeanSquare;  // of the window
-        std::atomic<uint64_t> nBlocksDone;     // blocks completed since Reset
+        std::atomic<uint64_t> nBlocksDone;  // blocks completed since Reset
     };
 
-    void CompleteBlock(CChannel& channel, size_t nChannel);
+    void CompleteBlock(CChannel& channel, CRunning& running, size_t nChannel)
+    {
+        // The block's place in the history is overwritten only after the
+        // count that announces it (a reader seeing the new energy sees the
+        // count).
+        const double dblBlockEnergy = running.dblBlockSum;
+        const uint64_t nBlock = running.nBlocksDone++;
+        std::atomic_thread_fence(std::memory_order_release);
+        HistoryAt(nChannel, nBlock).store(dblBlockEnergy, std::memory_order_relaxed);
+        channel.nBlocksDone.store(nBlock + 1, std::memory_order_release);
+        double& dblSlot = channel.rgdblBlockEnergy[running.nNextBlock];
+        running.dblWindowEnergy += dblBlockEnergy - dblSlot;
+        running.dblFreshEnergy += dblBlockEnergy;
+        dblSlot = dblBlockEnergy;
+        running.nNextBlock = running.nNextBlock + 1 < c_nWindowMs ? running.nNextBlock + 1 : 0;
+        if (running.nBlocksFilled < c_nWindowMs) {
+            running.nBlocksFilled++;
+            running.dblPerFrame = 1.0 / (static_cast<double>(running.nBlocksFilled) * m_nFramesPerBlock);
+        }
+        running.dblBlockSum = 0.0;
+        running.nBlockFrames = 0;
+        // The running sum is replaced by the window's own sum once per
+        // window, so rounding (a loud block's residue after it has left)
+        // never lasts longer than the window; that sum is added up block by
+        // block as they come, in their order, so no chain of 50 additions
+        // waits at the window's end. An infinite block (float64 far above
+        // full scale) makes the running sum infinite or, leaving, NaN: then
+        // the window is summed afresh at once.
+        if (running.nNextBlock == 0) {
+            running.dblWindowEnergy = running.dblFreshEnergy;
+            running.dblFreshEnergy = 0.0;
+        }
+        if (!__builtin_isfinite(running.dblWindowEnergy))
+            running.dblWindowEnergy = SumOfWindow(channel);
+        const double dblEnergy = running.dblWindowEnergy > 0.0 ? running.dblWindowEnergy : 0.0;
+        channel.dblMeanSquare.store(dblEnergy * running.dblPerFrame, std::memory_order_relaxed);
+    }
     static double SumOfWindow(const CChannel& channel);
     bool WindowEnergy(size_t nChannel, uint64_t nEndBlock, double* pdblMeanSquare) const;
     std::atomic<double>& HistoryAt(size_t nChannel, uint64_t nBlock) const

@@ -4,42 +4,59 @@
 // own copy, compiled with its own instructions.
 #pragma once
 
+#include <cstddef>
+
 namespace quelmar {
 namespace {
 
 // The sum of the squares, leaving out non-finite samples. Four vectors of
 // sums (V: the instruction set's vector of doubles) side by side, so four
-// vector additions are under way at once; a non-finite sample shows in the
-// total, and only then is the run summed again without it.
+// vector additions are under way at once, then one vector at a time; a
+// non-finite sample shows in the total, and only then is the run summed
+// again without it.
 template <class V>
-double SumOfSquaresLoop(const double* pdblSamples, unsigned nFrames)
+inline double SumOfSquaresLoop(const double* pdblSamples, unsigned nFrames)
 {
     constexpr unsigned nWidth = sizeof(V) / sizeof(double), nStep = 4 * nWidth;
     V rgvSums[4] = {};
-    const unsigned nWhole = nFrames - nFrames % nStep;
-    for (unsigned i = 0; i < nWhole; i += nStep) {
+    unsigned i = 0;
+    for (; i + nStep <= nFrames; i += nStep) {
         for (unsigned k = 0; k < 4; k++) {
             V v;
             __builtin_memcpy(&v, pdblSamples + i + k * nWidth, sizeof(v));
             rgvSums[k] += v * v;
         }
     }
+    for (; i + nWidth <= nFrames; i += nWidth) {
+        V v;
+        __builtin_memcpy(&v, pdblSamples + i, sizeof(v));
+        rgvSums[3] += v * v;
+    }
     V vSum = (rgvSums[0] + rgvSums[1]) + (rgvSums[2] + rgvSums[3]);
     double dblSum = 0.0;
     for (unsigned k = 0; k < nWidth; k++)
         dblSum += vSum[k];
-    for (unsigned i = nWhole; i < nFrames; i++)
+    for (; i < nFrames; i++)
         dblSum += pdblSamples[i] * pdblSamples[i];
     if (__builtin_isfinite(dblSum))
         return dblSum;
     dblSum = 0.0;
-    for (unsigned i = 0; i < nFrames; i++)
+    for (i = 0; i < nFrames; i++)
         if (__builtin_isfinite(pdblSamples[i] * pdblSamples[i]))
             dblSum += pdblSamples[i] * pdblSamples[i];
     return dblSum;
 }
 
-void ScaleLoop(double* pdblSamples, unsigned nFrames, double dblGain)
+// The sums of the squares of nBlocks runs of nBlockFrames samples, one after
+// another, in one call: the blocks' sums overlap in the pipeline.
+template <class V>
+void BlockSumsLoop(const double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames, double* pdblSums)
+{
+    for (unsigned b = 0; b < nBlocks; b++)
+        pdblSums[b] = SumOfSquaresLoop<V>(pdblSamples + static_cast<size_t>(b) * nBlockFrames, nBlockFrames);
+}
+
+inline void ScaleLoop(double* pdblSamples, unsigned nFrames, double dblGain)
 {
     for (unsigned i = 0; i < nFrames; i++)
         pdblSamples[i] *= dblGain;
@@ -47,10 +64,114 @@ void ScaleLoop(double* pdblSamples, unsigned nFrames, double dblGain)
 
 // Sample i is multiplied by dblStart + dblStep * (i + 1): a ramp as an
 // affine function of the place, with no running sum to carry.
-void RampLoop(double* pdblSamples, unsigned nFrames, double dblStart, double dblStep)
+inline void RampLoop(double* pdblSamples, unsigned nFrames, double dblStart, double dblStep)
 {
     for (unsigned i = 0; i < nFrames; i++)
         pdblSamples[i] *= dblStart + dblStep * (i + 1);
+}
+
+// A ramp over each of nBlocks runs of nBlockFrames samples, one after
+// another, block b's from pdblStarts[b] by pdblSteps[b], in one call.
+void BlockRampsLoop(double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames, const double* pdblStarts,
+                    const double* pdblSteps)
+{
+    for (unsigned b = 0; b < nBlocks; b++)
+        RampLoop(pdblSamples + static_cast<size_t>(b) * nBlockFrames, nBlockFrames, pdblStarts[b], pdblSteps[b]);
+}
+
+// The gain at each place of a run, as one double or as a vector of them
+// from place i on: constant, or a ramp (place i of the run at dblStart +
+// dblStep * (nFirst + i + 1), nFirst: the run's place in its ramp).
+struct CConstantGain {
+    double dblGain;
+    double At(unsigned) const { return dblGain; }
+    template <class V>
+    V VectorAt(unsigned) const
+    {
+        return V{} + dblGain;
+    }
+};
+
+struct CRampGain {
+    double dblStart, dblStep;
+    unsigned nFirst;
+    double At(unsigned i) const { return dblStart + dblStep * (nFirst + i + 1); }
+    template <class V>
+    V VectorAt(unsigned i) const
+    {
+        V vPlaces;
+        for (unsigned k = 0; k < sizeof(V) / sizeof(double); k++)
+            vPlaces[k] = static_cast<double>(nFirst + i + k + 1);
+        return dblStart + dblStep * vPlaces;
+    }
+};
+
+// Multiplies each sample by its gain and returns the sum of the squares of
+// the samples as they came (non-finite ones left out), in one pass that
+// loads each sample once. The sum is added up exactly as SumOfSquaresLoop
+// adds it. Should it be non-finite, the samples as they came are no longer
+// there: the run is summed again from the gained samples divided by their
+// gains, right to within rounding.
+template <class V, class G>
+inline double SumThenGainLoop(double* pdblSamples, unsigned nFrames, const G& gain)
+{
+    constexpr unsigned nWidth = sizeof(V) / sizeof(double), nStep = 4 * nWidth;
+    V rgvSums[4] = {};
+    unsigned i = 0;
+    for (; i + nStep <= nFrames; i += nStep) {
+        for (unsigned k = 0; k < 4; k++) {
+            V v;
+            __builtin_memcpy(&v, pdblSamples + i + k * nWidth, sizeof(v));
+            rgvSums[k] += v * v;
+            v *= gain.template VectorAt<V>(i + k * nWidth);
+            __builtin_memcpy(pdblSamples + i + k * nWidth, &v, sizeof(v));
+        }
+    }
+    for (; i + nWidth <= nFrames; i += nWidth) {
+        V v;
+        __builtin_memcpy(&v, pdblSamples + i, sizeof(v));
+        rgvSums[3] += v * v;
+        v *= gain.template VectorAt<V>(i);
+        __builtin_memcpy(pdblSamples + i, &v, sizeof(v));
+    }
+    V vSum = (rgvSums[0] + rgvSums[1]) + (rgvSums[2] + rgvSums[3]);
+    double dblSum = 0.0;
+    for (unsigned k = 0; k < nWidth; k++)
+        dblSum += vSum[k];
+    for (; i < nFrames; i++) {
+        dblSum += pdblSamples[i] * pdblSamples[i];
+        pdblSamples[i] *= gain.At(i);
+    }
+    if (__builtin_isfinite(dblSum))
+        return dblSum;
+    dblSum = 0.0;
+    for (i = 0; i < nFrames; i++) {
+        const double dblCame = pdblSamples[i] / gain.At(i);
+        if (__builtin_isfinite(dblCame * dblCame))
+            dblSum += dblCame * dblCame;
+    }
+    return dblSum;
+}
+
+// SumThenGainLoop over nBlocks runs of nBlockFrames samples, one after
+// another, block b's sum into pdblSums[b]: the gain constant, or a ramp whose
+// place nFirst is the first block's first sample.
+template <class V>
+void BlockSumsThenScaleLoop(double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames, double dblGain,
+                            double* pdblSums)
+{
+    for (unsigned b = 0; b < nBlocks; b++)
+        pdblSums[b] = SumThenGainLoop<V>(pdblSamples + static_cast<size_t>(b) * nBlockFrames, nBlockFrames,
+                                         CConstantGain{dblGain});
+}
+
+template <class V>
+void BlockSumsThenRampLoop(double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames, double dblStart,
+                           double dblStep, unsigned nFirst, double* pdblSums)
+{
+    for (unsigned b = 0; b < nBlocks; b++)
+        pdblSums[b] = SumThenGainLoop<V>(pdblSamples + static_cast<size_t>(b) * nBlockFrames, nBlockFrames,
+                                         CRampGain{dblStart, dblStep, nFirst + b * nBlockFrames});
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "SpectrumAnalyzer.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "Decibels.h"
 
@@ -11,7 +12,7 @@ void CSpectrumAnalyzer::Init(unsigned nChannels, unsigned nSampleRate)
     std::lock_guard<std::mutex> lock(m_mutexCompute);
     m_nChannels = nChannels;
     m_nSampleRate = nSampleRate;
-    m_rgHistory.reset(new std::atomic<float>[static_cast<size_t>(nChannels) * c_nHistoryFrames]());  // zeros
+    m_rgHistory.reset(new std::atomic<uint64_t>[static_cast<size_t>(nChannels) * c_nHistoryPairs]());  // zeros
     unsigned nMaxSize = 1u << c_nMaxOrder;
     m_rgWindow.assign(nMaxSize, 0.0);
     m_rgInput.assign(nMaxSize, 0.0);
@@ -35,15 +36,56 @@ void CSpectrumAnalyzer::Append(unsigned nChannel, const double* pdblSamples, uns
     uint64_t nWritten = m_nWritten.load(std::memory_order_relaxed);
     m_nReserved.store(nWritten + nFrames, std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_release);
-    // Copies in at most two runs (the ring may wrap); non-finite samples are
-    // dealt with when a spectrum is computed.
-    std::atomic<float>* pHistory = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryFrames;
-    unsigned nStart = static_cast<unsigned>(nWritten & (c_nHistoryFrames - 1));
-    unsigned nFirstRun = nFrames < c_nHistoryFrames - nStart ? nFrames : c_nHistoryFrames - nStart;
-    for (unsigned i = 0; i < nFirstRun; i++)
-        pHistory[nStart + i].store(static_cast<float>(pdblSamples[i]), std::memory_order_relaxed);
-    for (unsigned i = nFirstRun; i < nFrames; i++)
-        pHistory[i - nFirstRun].store(static_cast<float>(pdblSamples[i]), std::memory_order_relaxed);
+    // A pair of frames at a time (one store of two floats); a chunk that
+    // starts or ends between the two frames of a pair writes that pair with
+    // its other frame as it was. Non-finite samples are dealt with when a
+    // spectrum is computed.
+    std::atomic<uint64_t>* pPairs = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryPairs;
+    unsigned i = 0;
+    if ((nWritten & 1) != 0 && nFrames > 0)
+        StoreFrame(pPairs, nWritten + i++, pdblSamples[0]);
+    for (; i + 1 < nFrames; i += 2)
+        pPairs[PairIndex(nWritten + i)].store(PairBits(pdblSamples + i), std::memory_order_relaxed);
+    if (i < nFrames)
+        StoreFrame(pPairs, nWritten + i, pdblSamples[i]);
+}
+
+uint32_t CSpectrumAnalyzer::FloatBits(double dblSample)
+{
+    float fl = static_cast<float>(dblSample);
+    uint32_t nBits;
+    std::memcpy(&nBits, &fl, sizeof(nBits));
+    return nBits;
+}
+
+uint64_t CSpectrumAnalyzer::PairBits(const double* pdblTwo)
+{
+    // Both narrowed in one conversion; the first in the low half.
+    typedef double CTwoDoubles __attribute__((vector_size(16)));
+    typedef float CTwoFloats __attribute__((vector_size(8)));
+    CTwoDoubles vTwo;
+    std::memcpy(&vTwo, pdblTwo, sizeof(vTwo));
+    CTwoFloats vNarrow = __builtin_convertvector(vTwo, CTwoFloats);
+    uint64_t nBits;
+    std::memcpy(&nBits, &vNarrow, sizeof(nBits));
+    return nBits;
+}
+
+void CSpectrumAnalyzer::StoreFrame(std::atomic<uint64_t>* pPairs, uint64_t nFrame, double dblSample)
+{
+    // Only the streaming thread writes the ring: the pair read here is its own.
+    std::atomic<uint64_t>& pair = pPairs[PairIndex(nFrame)];
+    const unsigned nShift = (nFrame & 1) * 32;
+    uint64_t nPair = pair.load(std::memory_order_relaxed) & ~(uint64_t{0xFFFFFFFFu} << nShift);
+    pair.store(nPair | uint64_t{FloatBits(dblSample)} << nShift, std::memory_order_relaxed);
+}
+
+float CSpectrumAnalyzer::LoadFrame(const std::atomic<uint64_t>* pPairs, uint64_t nFrame)
+{
+    uint32_t nBits = static_cast<uint32_t>(pPairs[PairIndex(nFrame)].load(std::memory_order_relaxed) >> ((nFrame & 1) * 32));
+    float fl;
+    std::memcpy(&fl, &nBits, sizeof(fl));
+    return fl;
 }
 
 void CSpectrumAnalyzer::SetSettings(const CSettings& settings)
@@ -75,7 +117,7 @@ void CSpectrumAnalyzer::Prepare(const CSettings& settings)
 bool CSpectrumAnalyzer::CopyEndingAt(unsigned nChannel, unsigned nSize, uint64_t nEndFrame)
 {
     const uint64_t nMaxLag = c_nHistoryFrames - nSize - c_nSlackFrames;
-    const std::atomic<float>* pHistory = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryFrames;
+    const std::atomic<uint64_t>* pPairs = m_rgHistory.get() + static_cast<size_t>(nChannel) * c_nHistoryPairs;
     for (int nAttempt = 0; nAttempt < c_nCopyAttempts; nAttempt++) {
         uint64_t nWritten = m_nWritten.load(std::memory_order_acquire);
         uint64_t nEnd = nEndFrame < nWritten ? nEndFrame : nWritten;
@@ -85,7 +127,7 @@ bool CSpectrumAnalyzer::CopyEndingAt(unsigned nChannel, unsigned nSize, uint64_t
             return false;
         uint64_t nStart = nEnd - nSize;
         for (unsigned i = 0; i < nSize; i++) {
-            float fl = pHistory[(nStart + i) & (c_nHistoryFrames - 1)].load(std::memory_order_relaxed);
+            float fl = LoadFrame(pPairs, nStart + i);
             m_rgInput[i] = std::isfinite(fl) ? fl * m_rgWindow[i] : 0.0;
         }
         // Intact unless a write announced by now reaches frame nStart's

@@ -75,8 +75,17 @@ private:
     unsigned m_nChannels = 0;
     unsigned m_nSampleRate = 48000;
     static constexpr int c_nCopyAttempts = 8;
+    static constexpr unsigned c_nHistoryPairs = c_nHistoryFrames / 2;
 
-    std::unique_ptr<std::atomic<float>[]> m_rgHistory;  // c_nHistoryFrames per channel
+    static size_t PairIndex(uint64_t nFrame) { return (nFrame & (c_nHistoryFrames - 1)) >> 1; }
+    static uint32_t FloatBits(double dblSample);
+    static uint64_t PairBits(const double* pdblTwo);  // two samples as they are stored together
+    static void StoreFrame(std::atomic<uint64_t>* pPairs, uint64_t nFrame, double dblSample);
+    static float LoadFrame(const std::atomic<uint64_t>* pPairs, uint64_t nFrame);
+
+    // Each channel's last c_nHistoryFrames samples as floats, two frames to a
+    // place (the even one in the low half).
+    std::unique_ptr<std::atomic<uint64_t>[]> m_rgHistory;
     std::atomic<uint64_t> m_nWritten{0};   // frames published
     std::atomic<uint64_t> m_nReserved{0};  // frames published or being written
 

@@ -2,8 +2,11 @@
 
 #include "Decibels.h"
 #include "GainStage.h"
+#include "LevelMeter.h"
+#include "Signals.h"
 
 using namespace quelmar;
+using namespace quelmar_test;
 
 namespace {
 
@@ -73,5 +76,61 @@ TEST(GainStage, SettleJumpsToTheTarget)
     gain.Apply(0, rg.data(), 4);
     EXPECT_DOUBLE_EQ(0.01, rg[0]);
 }
+
+// The meter before the gain is taken in the gain's own pass (the chain's
+// way): the samples come out as Apply makes them, and the level reads as a
+// meter fed the samples before the gain does, whatever the chunks and
+// wherever a glide lands (within a chunk, on a block's edge, in a batch).
+struct COnePassCase {
+    const char* pszName;
+    double dblGainDb;
+    unsigned nRampMs;
+    unsigned nChunk;
+};
+
+class GainStageOnePass : public testing::TestWithParam<COnePassCase> {};
+
+TEST_P(GainStageOnePass, MatchesTheMeterAndTheGainApart)
+{
+    const COnePassCase& test = GetParam();
+    std::vector<double> rgNoise = WhiteNoise(0.5, 48000 / 5);
+    rgNoise[1234] = NAN;  // left out of the sum either way
+    rgNoise[4321] = 1e200;
+    CGainStage gainApart, gainTogether;
+    CLevelMeter meterApart, meterTogether;
+    for (CGainStage* pGain : {&gainApart, &gainTogether}) {
+        pGain->Init(1, 48000);
+        pGain->SetTarget(0, test.dblGainDb, test.nRampMs);
+    }
+    meterApart.Init(1, 48000);
+    meterTogether.Init(1, 48000);
+    std::vector<double> rgApart(rgNoise), rgTogether(rgNoise);
+    for (size_t nDone = 0; nDone < rgNoise.size(); nDone += test.nChunk) {
+        const unsigned nFrames = static_cast<unsigned>(std::min<size_t>(test.nChunk, rgNoise.size() - nDone));
+        meterApart.Add(0, &rgApart[nDone], nFrames);
+        gainApart.Apply(0, &rgApart[nDone], nFrames);
+        double* pdbl = &rgTogether[nDone];
+        const CGainStage::CRun run = gainTogether.Advance(0, nFrames);
+        meterTogether.AddSums(
+            0, nFrames, [&](unsigned nAt, unsigned nTake) { return CGainStage::SumThenApply(run, pdbl, nAt, nTake); },
+            [&](unsigned nAt, unsigned nBlocks, double* pdblSums) {
+                CGainStage::BlockSumsThenApply(run, pdbl, nAt, nBlocks, meterTogether.FramesPerBlock(), pdblSums);
+            });
+        ASSERT_NEAR(meterApart.LevelDb(0), meterTogether.LevelDb(0), 1e-9) << "after " << nDone + nFrames;
+    }
+    for (size_t i = 0; i < rgNoise.size(); i++) {
+        if (std::isnan(rgApart[i]))
+            ASSERT_TRUE(std::isnan(rgTogether[i])) << i;
+        else
+            ASSERT_EQ(rgApart[i], rgTogether[i]) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GainStageOnePass,
+                         testing::Values(COnePassCase{"Unity", 0.0, 0, 480}, COnePassCase{"Step", -12.0, 0, 256},
+                                         COnePassCase{"RampInOddChunks", 12.0, 50, 113},
+                                         COnePassCase{"RampInChunksOfBatches", -20.0, 30, 4096},
+                                         COnePassCase{"RampEndingOnABlockEdge", 6.0, 1, 48}),
+                         [](const testing::TestParamInfo<COnePassCase>& info) { return info.param.pszName; });
 
 }  // namespace

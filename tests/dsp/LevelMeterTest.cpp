@@ -92,23 +92,28 @@ TEST(LevelMeter, AnOverflowingBlockStopsCountingAsSoonAsItHasLeft)
 }
 
 // Once per window (every 50 blocks) the level is the window's sum taken
-// afresh, so rounding in the running sum never builds up.
+// afresh, so rounding in the running sum never builds up. Fed a block at a
+// time, and 25 blocks at a time (more than one call of whole blocks sums).
 TEST(LevelMeter, EveryWholeWindowReadsTheExactSumOfItsBlocks)
 {
     constexpr unsigned nBlock = 48, nWindow = CLevelMeter::c_nWindowMs;
     std::vector<double> rgNoise = WhiteNoise(0.7, nBlock * nWindow * 6);
-    CLevelMeter meter;
-    meter.Init(1, 48000);
-    std::vector<double> rgBlockEnergies;
-    for (size_t nDone = 0; nDone < rgNoise.size(); nDone += nBlock) {
-        meter.Add(0, &rgNoise[nDone], nBlock);
-        rgBlockEnergies.push_back(SumOfSquares(&rgNoise[nDone], nBlock));
-        if (rgBlockEnergies.size() % nWindow != 0)
-            continue;
-        double dblEnergy = 0.0;
-        for (size_t b = rgBlockEnergies.size() - nWindow; b < rgBlockEnergies.size(); b++)
-            dblEnergy += rgBlockEnergies[b];
-        EXPECT_EQ(MeanSquareToDb(dblEnergy * (1.0 / (nBlock * nWindow))), meter.LevelDb(0)) << rgBlockEnergies.size();
+    for (unsigned nBlocksPerAdd : {1u, 25u}) {
+        CLevelMeter meter;
+        meter.Init(1, 48000);
+        std::vector<double> rgBlockEnergies;
+        for (size_t nDone = 0; nDone < rgNoise.size(); nDone += nBlock * nBlocksPerAdd) {
+            meter.Add(0, &rgNoise[nDone], nBlock * nBlocksPerAdd);
+            for (unsigned b = 0; b < nBlocksPerAdd; b++)
+                rgBlockEnergies.push_back(SumOfSquares(&rgNoise[nDone + b * nBlock], nBlock));
+            if (rgBlockEnergies.size() % nWindow != 0)
+                continue;
+            double dblEnergy = 0.0;
+            for (size_t b = rgBlockEnergies.size() - nWindow; b < rgBlockEnergies.size(); b++)
+                dblEnergy += rgBlockEnergies[b];
+            EXPECT_EQ(MeanSquareToDb(dblEnergy * (1.0 / (nBlock * nWindow))), meter.LevelDb(0))
+                << rgBlockEnergies.size() << " blocks, " << nBlocksPerAdd << " per call";
+        }
     }
 }
 

@@ -57,6 +57,34 @@ TEST_P(SampleKernels, SumOfSquaresLeavesOutNonFiniteSamples)
     }
 }
 
+// Each block's sum lands in its own place and each block takes its own ramp;
+// nothing beyond the last block is touched.
+TEST_P(SampleKernels, BlockSumsAndRampsStayInTheirBlocks)
+{
+    std::vector<double> rgNoise = WhiteNoise(0.9, 2 + 6 * 48);
+    const double rgdblStarts[] = {0.5, 1.0, 2.0, 0.25, 4.0, 0.125}, rgdblSteps[] = {0.01, -0.01, 0.0, 0.02, -0.05, 0.0};
+    for (unsigned nBlockFrames : {1u, 5u, 32u, 44u, 48u}) {
+        for (unsigned nBlocks = 0; nBlocks <= 6; nBlocks++) {
+            std::vector<double> rgSums(nBlocks + 1, -1.0), rgRamped(rgNoise);
+            Kernels().pfnBlockSums(&rgNoise[1], nBlocks, nBlockFrames, rgSums.data());
+            Kernels().pfnBlockRamps(&rgRamped[1], nBlocks, nBlockFrames, rgdblStarts, rgdblSteps);
+            for (unsigned b = 0; b < nBlocks; b++) {
+                const unsigned nFirst = 1 + b * nBlockFrames;
+                ASSERT_EQ(Kernels().pfnSumOfSquares(&rgNoise[nFirst], nBlockFrames), rgSums[b])
+                    << "block " << b << " of " << nBlocks << " x " << nBlockFrames;
+                for (unsigned i = 0; i < nBlockFrames; i++)
+                    ASSERT_NEAR(rgNoise[nFirst + i] * (rgdblStarts[b] + rgdblSteps[b] * (i + 1)), rgRamped[nFirst + i],
+                                1e-15)
+                        << "sample " << i << " of block " << b << " of " << nBlocks << " x " << nBlockFrames;
+            }
+            ASSERT_EQ(-1.0, rgSums[nBlocks]) << nBlocks << " x " << nBlockFrames;
+            ASSERT_EQ(rgNoise[0], rgRamped[0]);
+            const size_t nAfter = 1 + nBlocks * nBlockFrames;
+            ASSERT_EQ(rgNoise[nAfter], rgRamped[nAfter]) << nBlocks << " x " << nBlockFrames;
+        }
+    }
+}
+
 // Every length from 0 to 100 at an odd offset; the samples on either side
 // stay as they were.
 TEST_P(SampleKernels, ScaleAndRampMultiplyEverySampleAndNoOther)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
@@ -134,6 +135,33 @@ TEST(SpectrumAnalyzer, UsesTheMostRecentSamples)
     ASSERT_TRUE(analyzer.Compute(0, 11, &nFilled, rgBands.data()));
     EXPECT_NEAR(0.0, rgBands[8], 0.5);  // "4k"
     EXPECT_LT(rgBands[4], -60.0);       // "250"
+}
+
+// Chunks of odd and even sizes, starting and ending between the two frames
+// the history stores together, across the ring's end: the spectrum is the
+// one of the same last samples appended at once.
+TEST(SpectrumAnalyzer, ChunksOfAnySizeKeepEveryFrameInPlace)
+{
+    const CSpectrumAnalyzer::CSettings settings{3, WindowType::Hann, 12};
+    std::vector<double> rgNoise = WhiteNoise(0.5, CSpectrumAnalyzer::c_nHistoryFrames + 9001);
+    CSpectrumAnalyzer analyzer;
+    analyzer.Init(2, 48000);
+    analyzer.SetSettings(settings);
+    const unsigned rgnChunks[] = {1, 2, 3, 7, 480, 1001};
+    std::vector<double> rgSilence(1001, 0.0);
+    for (size_t nDone = 0, k = 0; nDone < rgNoise.size(); k++) {
+        unsigned nChunk = static_cast<unsigned>(std::min<size_t>(rgnChunks[k % 6], rgNoise.size() - nDone));
+        analyzer.Append(0, &rgNoise[nDone], nChunk);
+        analyzer.Append(1, rgSilence.data(), nChunk);
+        analyzer.Publish(nChunk);
+        nDone += nChunk;
+    }
+    std::vector<double> rgLast(rgNoise.end() - 4096, rgNoise.end());
+    std::vector<double> rgBands(33);
+    unsigned nFilled = 0;
+    ASSERT_TRUE(analyzer.Compute(0, 33, &nFilled, rgBands.data()));
+    ASSERT_EQ(33u, nFilled);
+    EXPECT_EQ(SpectrumOf(rgLast, 48000, settings), rgBands);
 }
 
 }  // namespace
