@@ -9,53 +9,6 @@
 namespace quelmar {
 namespace {
 
-// The sum of the squares, leaving out non-finite samples. Four vectors of
-// sums (V: the instruction set's vector of doubles) side by side, so four
-// vector additions are under way at once, then one vector at a time; a
-// non-finite sample shows in the total, and only then is the run summed
-// again without it.
-template <class V>
-inline double SumOfSquaresLoop(const double* pdblSamples, unsigned nFrames)
-{
-    constexpr unsigned nWidth = sizeof(V) / sizeof(double), nStep = 4 * nWidth;
-    V rgvSums[4] = {};
-    unsigned i = 0;
-    for (; i + nStep <= nFrames; i += nStep) {
-        for (unsigned k = 0; k < 4; k++) {
-            V v;
-            __builtin_memcpy(&v, pdblSamples + i + k * nWidth, sizeof(v));
-            rgvSums[k] += v * v;
-        }
-    }
-    for (; i + nWidth <= nFrames; i += nWidth) {
-        V v;
-        __builtin_memcpy(&v, pdblSamples + i, sizeof(v));
-        rgvSums[3] += v * v;
-    }
-    V vSum = (rgvSums[0] + rgvSums[1]) + (rgvSums[2] + rgvSums[3]);
-    double dblSum = 0.0;
-    for (unsigned k = 0; k < nWidth; k++)
-        dblSum += vSum[k];
-    for (; i < nFrames; i++)
-        dblSum += pdblSamples[i] * pdblSamples[i];
-    if (__builtin_isfinite(dblSum))
-        return dblSum;
-    dblSum = 0.0;
-    for (i = 0; i < nFrames; i++)
-        if (__builtin_isfinite(pdblSamples[i] * pdblSamples[i]))
-            dblSum += pdblSamples[i] * pdblSamples[i];
-    return dblSum;
-}
-
-// The sums of the squares of nBlocks runs of nBlockFrames samples, one after
-// another, in one call: the blocks' sums overlap in the pipeline.
-template <class V>
-void BlockSumsLoop(const double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames, double* pdblSums)
-{
-    for (unsigned b = 0; b < nBlocks; b++)
-        pdblSums[b] = SumOfSquaresLoop<V>(pdblSamples + static_cast<size_t>(b) * nBlockFrames, nBlockFrames);
-}
-
 inline void ScaleLoop(double* pdblSamples, unsigned nFrames, double dblGain)
 {
     for (unsigned i = 0; i < nFrames; i++)
@@ -80,9 +33,21 @@ void BlockRampsLoop(double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames
 }
 
 // The gain at each place of a run, as one double or as a vector of them
-// from place i on: constant, or a ramp (place i of the run at dblStart +
-// dblStep * (nFirst + i + 1), nFirst: the run's place in its ramp).
+// from place i on: none (the samples are only summed), constant, or a ramp
+// (place i of the run at dblStart + dblStep * (nFirst + i + 1), nFirst: the
+// run's place in its ramp).
+struct CNoGain {
+    static constexpr bool c_bApplies = false;
+    double At(unsigned) const { return 1.0; }
+    template <class V>
+    V VectorAt(unsigned) const
+    {
+        return V{} + 1.0;
+    }
+};
+
 struct CConstantGain {
+    static constexpr bool c_bApplies = true;
     double dblGain;
     double At(unsigned) const { return dblGain; }
     template <class V>
@@ -93,6 +58,7 @@ struct CConstantGain {
 };
 
 struct CRampGain {
+    static constexpr bool c_bApplies = true;
     double dblStart, dblStep;
     unsigned nFirst;
     double At(unsigned i) const { return dblStart + dblStep * (nFirst + i + 1); }
@@ -107,11 +73,13 @@ struct CRampGain {
 };
 
 // Multiplies each sample by its gain and returns the sum of the squares of
-// the samples as they came (non-finite ones left out), in one pass that
-// loads each sample once. The sum is added up exactly as SumOfSquaresLoop
-// adds it. Should it be non-finite, the samples as they came are no longer
-// there: the run is summed again from the gained samples divided by their
-// gains, right to within rounding.
+// the samples as they came, in one pass that loads each sample once. Four
+// vectors of sums (V: the instruction set's vector of doubles) side by side,
+// so four vector additions are under way at once, then one vector at a time.
+// Non-finite squares are left out: one shows in the total, and only then is
+// the run summed again without them, from the samples divided by their gains
+// where they were gained (the samples as they came are gone; right to within
+// rounding).
 template <class V, class G>
 inline double SumThenGainLoop(double* pdblSamples, unsigned nFrames, const G& gain)
 {
@@ -123,16 +91,20 @@ inline double SumThenGainLoop(double* pdblSamples, unsigned nFrames, const G& ga
             V v;
             __builtin_memcpy(&v, pdblSamples + i + k * nWidth, sizeof(v));
             rgvSums[k] += v * v;
-            v *= gain.template VectorAt<V>(i + k * nWidth);
-            __builtin_memcpy(pdblSamples + i + k * nWidth, &v, sizeof(v));
+            if constexpr (G::c_bApplies) {
+                v *= gain.template VectorAt<V>(i + k * nWidth);
+                __builtin_memcpy(pdblSamples + i + k * nWidth, &v, sizeof(v));
+            }
         }
     }
     for (; i + nWidth <= nFrames; i += nWidth) {
         V v;
         __builtin_memcpy(&v, pdblSamples + i, sizeof(v));
         rgvSums[3] += v * v;
-        v *= gain.template VectorAt<V>(i);
-        __builtin_memcpy(pdblSamples + i, &v, sizeof(v));
+        if constexpr (G::c_bApplies) {
+            v *= gain.template VectorAt<V>(i);
+            __builtin_memcpy(pdblSamples + i, &v, sizeof(v));
+        }
     }
     V vSum = (rgvSums[0] + rgvSums[1]) + (rgvSums[2] + rgvSums[3]);
     double dblSum = 0.0;
@@ -140,17 +112,35 @@ inline double SumThenGainLoop(double* pdblSamples, unsigned nFrames, const G& ga
         dblSum += vSum[k];
     for (; i < nFrames; i++) {
         dblSum += pdblSamples[i] * pdblSamples[i];
-        pdblSamples[i] *= gain.At(i);
+        if constexpr (G::c_bApplies)
+            pdblSamples[i] *= gain.At(i);
     }
     if (__builtin_isfinite(dblSum))
         return dblSum;
     dblSum = 0.0;
     for (i = 0; i < nFrames; i++) {
-        const double dblCame = pdblSamples[i] / gain.At(i);
+        const double dblCame = G::c_bApplies ? pdblSamples[i] / gain.At(i) : pdblSamples[i];
         if (__builtin_isfinite(dblCame * dblCame))
             dblSum += dblCame * dblCame;
     }
     return dblSum;
+}
+
+// The sum of the squares, leaving out non-finite samples (the samples are
+// not written: no gain applies).
+template <class V>
+inline double SumOfSquaresLoop(const double* pdblSamples, unsigned nFrames)
+{
+    return SumThenGainLoop<V>(const_cast<double*>(pdblSamples), nFrames, CNoGain{});
+}
+
+// The sums of the squares of nBlocks runs of nBlockFrames samples, one after
+// another, in one call: the blocks' sums overlap in the pipeline.
+template <class V>
+void BlockSumsLoop(const double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames, double* pdblSums)
+{
+    for (unsigned b = 0; b < nBlocks; b++)
+        pdblSums[b] = SumOfSquaresLoop<V>(pdblSamples + static_cast<size_t>(b) * nBlockFrames, nBlockFrames);
 }
 
 // SumThenGainLoop over nBlocks runs of nBlockFrames samples, one after
