@@ -20,7 +20,8 @@ CConsole::CConsole(FILE* pOut) : m_pOut(pOut), m_bProgress(IsConsole(pOut)) {}
 
 void CConsole::Line(const std::string& strLine)
 {
-    EndProgress();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ClearProgress();
     fprintf(m_pOut, "%s\n", strLine.c_str());
     fflush(m_pOut);
 }
@@ -29,6 +30,7 @@ void CConsole::Progress(const std::string& strName, double dblPositionSec, doubl
 {
     if (!m_bProgress)
         return;
+    std::lock_guard<std::mutex> lock(m_mutex);
     char sz[64];
     snprintf(sz, sizeof(sz), "  %.2f / %.2f s  ", dblPositionSec, dblDurationSec);
     std::string strText = sz + strName;
@@ -39,6 +41,12 @@ void CConsole::Progress(const std::string& strName, double dblPositionSec, doubl
 }
 
 void CConsole::EndProgress()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ClearProgress();
+}
+
+void CConsole::ClearProgress()
 {
     if (m_nProgressLength == 0)
         return;

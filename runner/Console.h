@@ -1,8 +1,10 @@
 // The runner's console output: result lines, messages, and a progress line
 // that is drawn only on a real console (never into a redirected output).
+// Safe to call from two threads (the watchdog's stall line).
 #pragma once
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 class CConsole {
@@ -18,6 +20,9 @@ public:
     void EndProgress();
 
 private:
+    void ClearProgress();  // with m_mutex held
+
+    std::mutex m_mutex;
     FILE* m_pOut;
     bool m_bProgress;
     size_t m_nProgressLength = 0;  // characters on the console's progress line

@@ -13,6 +13,12 @@ constexpr DWORD c_dwPollMs = 5;
 constexpr DWORD c_dwEndAllowanceMs = 30000;     // beyond the played length, before giving up
 constexpr double c_dblUnreadableLevelDb = -120.0;  // the filter's floor, for a level it would not give
 constexpr DWORD c_dwProgressMs = 200;
+// The watchdog's allowances: a graph builds and closes in seconds on a
+// loaded machine; playing may take its length, the loop's own allowance
+// beyond it and a margin for stopping.
+constexpr DWORD c_dwBuildAllowanceMs = 60000;
+constexpr DWORD c_dwPlayAllowanceMs = c_dwEndAllowanceMs + 30000;
+constexpr DWORD c_dwCloseAllowanceMs = 30000;
 
 // The first multiple of dblPeriod after dblTime, counted from dblStart.
 double NextTick(double dblStart, double dblTime, double dblPeriod)
@@ -40,7 +46,8 @@ std::string StatusMessage(LPCSTR pszText, HRESULT hr)
     return OneLine(ComposeMessage(pszText, hr));
 }
 
-CFilePlayer::CFilePlayer(const CRunSettings& settings, CConsole& console) : m_settings(settings), m_console(console)
+CFilePlayer::CFilePlayer(const CRunSettings& settings, CConsole& console, CWatchdog& watchdog)
+    : m_settings(settings), m_console(console), m_watchdog(watchdog)
 {
 }
 
@@ -53,17 +60,39 @@ HRESULT CFilePlayer::Play(const std::string& strFile, CRunRecord& record, std::s
 {
     record = CRunRecord();
     record.strFile = strFile;
+    m_strFile = strFile;
+    m_tpFileStart = std::chrono::steady_clock::now();
+    WatchStep("building the graph", c_dwBuildAllowanceMs);
     HRESULT hr = Build(strFile, record, strError);
     if (SUCCEEDED(hr))
         hr = CheckChannels(record, strError);
     if (SUCCEEDED(hr))
         hr = CheckTimes(record, strError);
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
+        WatchStep("playing", static_cast<DWORD>((record.dblEndSec - record.dblStartSec) * 1000.0) + c_dwPlayAllowanceMs);
         hr = ApplySettings(record, strError);
+    }
     if (SUCCEEDED(hr))
         hr = PlayToEnd(record, strError);
+    WatchStep("closing the graph", c_dwCloseAllowanceMs);
     Release();
+    m_watchdog.Disarm();
     return hr;
+}
+
+void CFilePlayer::WatchStep(const char* pszStep, DWORD dwAllowedMs)
+{
+    char sz[160];
+    if (!m_settings.bTimeoutGiven) {
+        snprintf(sz, sizeof(sz), "%s took longer than %lu s", pszStep, dwAllowedMs / 1000);
+        m_watchdog.Arm(m_strFile + ": " + sz, dwAllowedMs);
+        return;
+    }
+    double dblUsedMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_tpFileStart).count();
+    double dblLeftMs = m_settings.dblTimeoutSec * 1000.0 - dblUsedMs;
+    snprintf(sz, sizeof(sz), "not done within --timeout %g s (%s)", m_settings.dblTimeoutSec, pszStep);
+    m_watchdog.Arm(m_strFile + ": " + sz, dblLeftMs > 0.0 ? static_cast<DWORD>(dblLeftMs) : 0);
 }
 
 HRESULT CFilePlayer::Build(const std::string& strFile, CRunRecord& record, std::string& strError)

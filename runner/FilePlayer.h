@@ -1,16 +1,21 @@
 // CFilePlayer: one file's run. Builds the graph as the dialog does (CGraph),
 // applies the settings, plays to the end in real time and records the
-// filter's readings on the stream's time line.
+// filter's readings on the stream's time line. Each step is watched: one
+// that does not end within its allowance (or within --timeout) is a stall
+// for the watchdog's handler.
 #pragma once
 
 #include "../graph/Graph.h"
 #include "Console.h"
 #include "RunRecord.h"
 #include "RunSettings.h"
+#include "Watchdog.h"
+
+#include <chrono>
 
 class CFilePlayer {
 public:
-    CFilePlayer(const CRunSettings& settings, CConsole& console);
+    CFilePlayer(const CRunSettings& settings, CConsole& console, CWatchdog& watchdog);
     ~CFilePlayer();
     CFilePlayer(const CFilePlayer&) = delete;
     CFilePlayer& operator=(const CFilePlayer&) = delete;
@@ -24,6 +29,8 @@ public:
     static constexpr double c_dblSignalGapSec = 0.3;  // a longer pause starts a new signal
 
 private:
+    // Arms the watchdog for the step, within what --timeout leaves of the file's time.
+    void WatchStep(const char* pszStep, DWORD dwAllowedMs);
     HRESULT Build(const std::string& strFile, CRunRecord& record, std::string& strError);
     HRESULT CheckChannels(CRunRecord& record, std::string& strError) const;
     HRESULT CheckTimes(CRunRecord& record, std::string& strError) const;
@@ -41,6 +48,9 @@ private:
 
     const CRunSettings& m_settings;
     CConsole& m_console;
+    CWatchdog& m_watchdog;
+    std::string m_strFile;
+    std::chrono::steady_clock::time_point m_tpFileStart;
     CGraph m_graph;
     CComPtr<IQuelmar> m_spQuelmar;
     HWND m_hWndNotify = nullptr;

@@ -7,6 +7,8 @@
 namespace {
 
 constexpr double c_dblDefaultRampMs = 100;  // the dialog's ramp
+constexpr double c_dblMinTimeoutSec = 0.1;
+constexpr double c_dblMaxTimeoutSec = 86400.0;
 
 const char c_szHelp[] =
     "Usage: QuelmarRun [options] FILE...\n"
@@ -26,6 +28,9 @@ const char c_szHelp[] =
     "  --fft-order N              10 to 15\n"
     "  --from SECONDS             start playing here (0 or more)\n"
     "  --to SECONDS               stop playing here (after --from)\n"
+    "  --timeout SECONDS          stop the run (exit 2) when a file is not built, played and closed\n"
+    "                             within SECONDS, 0.1 to 86400 (default: 60 s to build the graph,\n"
+    "                             the played length and 60 s to play, 30 s to close)\n"
     "\n"
     "Expectations (each with an optional range @FROM:TO in seconds):\n"
     "  --expect-level CH:MIN:MAX  every level reading within [MIN, MAX] dB (default range: the steady\n"
@@ -305,6 +310,17 @@ bool ReadTo(const std::string& strOption, const std::string& strValue, CRunSetti
     return ReadTime(strOption, strValue, settings.bToGiven, settings.dblToSec, strError);
 }
 
+bool ReadTimeout(const std::string& strOption, const std::string& strValue, CRunSettings& settings,
+                 std::string& strError)
+{
+    CFieldReader reader(strOption, strValue, strError);
+    if (!reader.Count(1, 1, "SECONDS") ||
+        !reader.Number(0, "the timeout", c_dblMinTimeoutSec, c_dblMaxTimeoutSec, " s", settings.dblTimeoutSec))
+        return false;
+    settings.bTimeoutGiven = true;
+    return true;
+}
+
 // The optional "@FROM:TO" after an expectation's fields.
 bool ReadExpectationRange(const std::string& strOption, const std::string& strRange, CExpectation& expectation,
                           std::string& strError)
@@ -408,6 +424,7 @@ const COptionEntry s_rgOptions[] = {
     {"--fft-order", ReadFftOrder},
     {"--from", ReadFrom},
     {"--to", ReadTo},
+    {"--timeout", ReadTimeout},
     {"--expect-level", ReadExpectation<EExpectation::Level>},
     {"--expect-max", ReadExpectation<EExpectation::Maximum>},
     {"--expect-min", ReadExpectation<EExpectation::Minimum>},

@@ -62,6 +62,8 @@ struct CRunSettings {
     double dblFromSec = 0.0;
     bool bToGiven = false;
     double dblToSec = 0.0;
+    bool bTimeoutGiven = false;  // otherwise each step has its own allowance
+    double dblTimeoutSec = 0.0;
     std::string strCsvPath, strJsonPath, strPngPath;
     std::vector<CExpectation> rgExpectations;
     std::vector<std::string> rgFiles;

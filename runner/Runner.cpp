@@ -49,7 +49,7 @@ bool WriteFileReports(const CRunSettings& settings, const CRunRecord& record, si
 
 }  // namespace
 
-int RunQuelmar(const std::vector<std::string>& rgArgs, CConsole& console)
+int RunQuelmar(const std::vector<std::string>& rgArgs, CConsole& console, const CWatchdog::CStallHandler& fnStall)
 {
     CRunSettings settings;
     std::string strError;
@@ -67,9 +67,10 @@ int RunQuelmar(const std::vector<std::string>& rgArgs, CConsole& console)
     bool bAllRan = true;
     size_t nPassed = 0, nFailed = 0;
     std::vector<CFileOutcome> rgOutcomes(settings.rgFiles.size());
+    CWatchdog watchdog(fnStall);
     for (size_t iFile = 0; iFile < settings.rgFiles.size(); ++iFile) {
         CFileOutcome& outcome = rgOutcomes[iFile];
-        CFilePlayer player(settings, console);
+        CFilePlayer player(settings, console, watchdog);
         if (FAILED(player.Play(settings.rgFiles[iFile], outcome.record, outcome.strError))) {
             console.Line(c_szProgram + settings.rgFiles[iFile] + ": " + outcome.strError);
             bAllRan = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Console.h"
+#include "Watchdog.h"
 
 #include <string>
 #include <vector>
@@ -12,4 +13,7 @@ constexpr int c_nExitPassed = 0;
 constexpr int c_nExitFailed = 1;
 constexpr int c_nExitNoRun = 2;
 
-int RunQuelmar(const std::vector<std::string>& rgArgs, CConsole& console);
+// fnStall is told of a step that did not end in time (see CWatchdog); the
+// program's handler writes the stall's line and ends the process with exit
+// code 2.
+int RunQuelmar(const std::vector<std::string>& rgArgs, CConsole& console, const CWatchdog::CStallHandler& fnStall);

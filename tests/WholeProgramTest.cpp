@@ -18,7 +18,7 @@
 #include "MessageBoxProbe.h"
 #include "ProcessResources.h"
 #include "ProgramProcess.h"
-#include "ThreadStack.h"
+#include "../runner/ThreadStack.h"
 #include "WavFile.h"
 #include "WindowText.h"
 #include "../filter/DirectShow.h"

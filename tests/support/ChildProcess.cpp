@@ -3,7 +3,7 @@
 #include <sstream>
 #include <thread>
 
-#include "ThreadStack.h"
+#include "../../runner/ThreadStack.h"
 
 std::vector<std::string> CChildRun::Lines() const
 {

@@ -84,6 +84,8 @@ STDMETHODIMP CRecordingLevelFilter::GetLevel(ULONG nChannel, double* pdblLevel)
 
 STDMETHODIMP CRecordingLevelFilter::SetGain(ULONG nChannel, double dblGain, ULONG nRampMs)
 {
+    if (m_hHoldSetGain)
+        WaitForSingleObject(m_hHoldSetGain, c_dwHoldLimitMs);
     return Record(Call("SetGain", {U(nChannel), FormatDouble(dblGain), U(nRampMs)}),
                   m_spInnerQuelmar->SetGain(nChannel, dblGain, nRampMs));
 }

@@ -62,6 +62,10 @@ public:
     // "SetGain(4294967295,-1,250)" and the like, in call order.
     std::vector<std::string> m_rgCalls;
     ULONG m_dwLastCookie = 0;  // the cookie the last AdviseEvent handed out
+    // A filter that hangs: while set, SetGain waits for this event (at most
+    // c_dwHoldLimitMs, so a test that never sets it fails instead of hanging).
+    HANDLE m_hHoldSetGain = nullptr;
+    static constexpr DWORD c_dwHoldLimitMs = 120000;
     // The calls whose text begins with strPrefix.
     std::vector<std::string> Calls(const std::string& strPrefix) const;
 
