@@ -45,9 +45,10 @@ void CWatchdog::Watch()
             m_cvChanged.wait(lock);
             continue;
         }
-        if (m_cvChanged.wait_until(lock, m_tpDeadline) == std::cv_status::no_timeout ||
-            std::chrono::steady_clock::now() < m_tpDeadline)
-            continue;  // woken, or re-armed: look again
+        m_cvChanged.wait_until(lock, m_tpDeadline);
+        // A wait may time out just after a disarm or a new arming took the lock.
+        if (!m_bArmed || m_bQuit || std::chrono::steady_clock::now() < m_tpDeadline)
+            continue;  // disarmed, re-armed or woken early: look again
         m_bArmed = false;
         std::string strStall = m_strStall;
         lock.unlock();
