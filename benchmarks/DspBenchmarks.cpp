@@ -18,6 +18,7 @@
 #include "LevelChain.h"
 #include "LevelMeter.h"
 #include "RealFft.h"
+#include "SpectrumAnalyzer.h"
 
 using namespace quelmar;
 
@@ -125,5 +126,27 @@ void BM_WholeChain8x48kFloat(benchmark::State& state)
 }
 
 BENCHMARK(BM_WholeChain8x48kFloat)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One reading of the spectrum as the program's window takes it 20 times a
+// second: 66 bands (6 a octave) of the latest 2^12 samples of 44.1 kHz noise.
+void BM_SpectrumReading66Bands(benchmark::State& state)
+{
+    constexpr unsigned nRate = 44100, nBands = 66;
+    CSpectrumAnalyzer spectrum;
+    spectrum.Init(1, nRate);
+    spectrum.SetSettings({6, WindowType::Hann, 12});
+    std::vector<double> rgNoise = BenchmarkNoise(1u << 12);
+    spectrum.Append(0, rgNoise.data(), static_cast<unsigned>(rgNoise.size()));
+    spectrum.Publish(static_cast<unsigned>(rgNoise.size()));
+    double rgdblBands[nBands];
+    unsigned nFilled = 0;
+    for (auto _ : state) {
+        spectrum.Compute(0, nBands, &nFilled, rgdblBands);
+        benchmark::DoNotOptimize(rgdblBands);
+    }
+    state.counters["bands_filled"] = nFilled;  // 66, or the figure times nothing
+}
+
+BENCHMARK(BM_SpectrumReading66Bands);
 
 }  // namespace

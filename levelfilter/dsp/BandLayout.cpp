@@ -3,12 +3,14 @@
 #include <cmath>
 
 #include "Decibels.h"
+#include "SampleKernels.h"
 
 namespace quelmar {
 
 namespace {
 
 constexpr unsigned c_nLanes = 4;
+constexpr unsigned c_nFitBlock = 64;  // samples per block of a fitted band's projections (sizes from 2^10)
 
 // Calls f(lane, n, cos(w t), sin(w t)) for n = 0 .. nSize - 1 (a multiple of
 // c_nLanes) with t = n - nSize/2: centred, so that cos and sin are nearly
@@ -64,6 +66,7 @@ void CBandLayout::Prepare(unsigned nBandsPerOctave, unsigned nOrder, unsigned nS
 {
     m_nSize = 1u << nOrder;
     m_nBands = c_nOctaves * nBandsPerOctave;
+    m_rgdblPhases.clear();
     double dblSumOfSquares = 0.0;
     for (unsigned n = 0; n < m_nSize; n++)
         dblSumOfSquares += pdblWindow[n] * pdblWindow[n];
@@ -101,7 +104,7 @@ CBandLayout::CBand CBandLayout::PowerBand(double dblLowBin, double dblHighBin) c
     return band;
 }
 
-CBandLayout::CBand CBandLayout::FittedBand(double dblOmega, const double* pdblWindow) const
+CBandLayout::CBand CBandLayout::FittedBand(double dblOmega, const double* pdblWindow)
 {
     // Normal matrix of the weighted least-squares fit of a cos(wt) + b sin(wt).
     double rgdblCc[c_nLanes] = {}, rgdblSs[c_nLanes] = {}, rgdblCs[c_nLanes] = {};
@@ -118,7 +121,22 @@ CBandLayout::CBand CBandLayout::FittedBand(double dblOmega, const double* pdblWi
     band.dblInvCc = dblSs / dblDet;
     band.dblInvSs = dblCc / dblDet;
     band.dblInvCs = -dblCs / dblDet;
+    band.nPhases = m_rgdblPhases.size();
+    AppendPhases(dblOmega);
     return band;
+}
+
+void CBandLayout::AppendPhases(double dblOmega)
+{
+    for (unsigned j = 0; j < c_nFitBlock; j++)
+        m_rgdblPhases.push_back(std::cos(dblOmega * j));
+    for (unsigned j = 0; j < c_nFitBlock; j++)
+        m_rgdblPhases.push_back(std::sin(dblOmega * j));
+    double dblFirst = -static_cast<double>(m_nSize / 2);
+    for (unsigned n = 0; n < m_nSize; n += c_nFitBlock)
+        m_rgdblPhases.push_back(std::cos(dblOmega * (dblFirst + n)));
+    for (unsigned n = 0; n < m_nSize; n += c_nFitBlock)
+        m_rgdblPhases.push_back(std::sin(dblOmega * (dblFirst + n)));
 }
 
 double CBandLayout::PowerRatio(const CBand& band, const double* pdblRe, const double* pdblIm) const
@@ -137,12 +155,9 @@ double CBandLayout::PowerRatio(const CBand& band, const double* pdblRe, const do
 double CBandLayout::FittedRatio(const CBand& band, const double* pdblWindowed) const
 {
     // The block is already windowed: these are the fit's weighted projections.
-    double rgdblP[c_nLanes] = {}, rgdblQ[c_nLanes] = {};
-    ForEachPhase(band.dblOmega, m_nSize, [&](unsigned l, unsigned n, double dblCos, double dblSin) {
-        rgdblP[l] += pdblWindowed[n] * dblCos;
-        rgdblQ[l] += pdblWindowed[n] * dblSin;
-    });
-    double dblP = Sum(rgdblP), dblQ = Sum(rgdblQ);
+    double dblP = 0.0, dblQ = 0.0;
+    SampleKernels().pfnPhaseProjections(pdblWindowed, m_nSize / c_nFitBlock, c_nFitBlock,
+                                        m_rgdblPhases.data() + band.nPhases, &dblP, &dblQ);
     double dblA = band.dblInvCc * dblP + band.dblInvCs * dblQ;
     double dblB = band.dblInvCs * dblP + band.dblInvSs * dblQ;
     return dblA * dblA + dblB * dblB;  // the amplitude squared: 1 for a full-scale sine

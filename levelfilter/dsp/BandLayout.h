@@ -18,6 +18,9 @@
 //   so a sine at its centre reads 0 dB whatever its phase.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 namespace quelmar {
 
 class CBandLayout {
@@ -47,18 +50,25 @@ private:
         // has nFirst > nLast).
         unsigned nFirst, nLast;
         double dblFirstWeight, dblLastWeight;
-        // Fit: radians per sample, and the inverse of the fit's normal matrix
-        // over cos and sin (symmetric: cc, ss, cs).
+        // Fit: radians per sample, the inverse of the fit's normal matrix
+        // over cos and sin (symmetric: cc, ss, cs), and where the band's
+        // phase tables start in m_rgdblPhases.
         double dblOmega, dblInvCc, dblInvSs, dblInvCs;
+        size_t nPhases;
     };
 
     CBand PowerBand(double dblLowBin, double dblHighBin) const;
-    CBand FittedBand(double dblOmega, const double* pdblWindow) const;
+    CBand FittedBand(double dblOmega, const double* pdblWindow);
+    void AppendPhases(double dblOmega);
     double PowerRatio(const CBand& band, const double* pdblRe, const double* pdblIm) const;
     double FittedRatio(const CBand& band, const double* pdblWindowed) const;
 
     unsigned m_nSize = 0;
     unsigned m_nBands = 0;
+    // Per fitted band, as the projections' kernel takes them: cos and sin of
+    // w j for j within a block of the fit, then of w T for each block's
+    // centred start T.
+    std::vector<double> m_rgdblPhases;
     double m_dblReferencePower = 1.0;  // a full-scale sine's summed bin power
     CBand m_rgBands[c_nMaxBands] = {};
 };

@@ -33,6 +33,10 @@ struct CSampleKernels {
                                   size_t nRunStride);
     bool (*pfnInterleaveFloats)(const double* pdblRuns, size_t nRunStride, unsigned nChannels, unsigned nFrames,
                                 uint8_t* pFrames);
+    // A spectrum band's fitted projections on cos and sin (SampleLoops.h,
+    // PhaseProjectionsLoop); nBlockFrames a multiple of 16.
+    void (*pfnPhaseProjections)(const double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames,
+                                const double* pdblPhases, double* pdblP, double* pdblQ);
 };
 
 extern const CSampleKernels g_sampleKernelsSse2;

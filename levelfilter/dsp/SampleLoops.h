@@ -164,5 +164,50 @@ void BlockSumsThenRampLoop(double* pdblSamples, unsigned nBlocks, unsigned nBloc
                                          CRampGain{dblStart, dblStep, nFirst + b * nBlockFrames});
 }
 
+// The projections P = sum x[n] cos(w t) and Q = sum x[n] sin(w t) of nBlocks
+// blocks of nBlockFrames samples (a multiple of four vectors), with the
+// phases laid out as pdblPhases holds them: cos w j and sin w j for j within
+// a block, then cos w T and sin w T for each block's start T. Within block b,
+// cos w (T + j) = cos wT cos wj - sin wT sin wj and sin w (T + j) =
+// sin wT cos wj + cos wT sin wj, so each block is two dot products with the
+// same two tables, four vectors of sums each.
+template <class V>
+void PhaseProjectionsLoop(const double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames,
+                          const double* pdblPhases, double* pdblP, double* pdblQ)
+{
+    constexpr unsigned nWidth = sizeof(V) / sizeof(double);
+    const double* pdblCos = pdblPhases;
+    const double* pdblSin = pdblCos + nBlockFrames;
+    const double* pdblStartCos = pdblSin + nBlockFrames;
+    const double* pdblStartSin = pdblStartCos + nBlocks;
+    auto Load = [](const double* p) {
+        V v;
+        __builtin_memcpy(&v, p, sizeof(v));
+        return v;
+    };
+    V vP = {}, vQ = {};
+    for (unsigned b = 0; b < nBlocks; b++) {
+        const double* pdblBlock = pdblSamples + static_cast<size_t>(b) * nBlockFrames;
+        V rgvCos[4] = {}, rgvSin[4] = {};
+        for (unsigned j = 0; j < nBlockFrames; j += 4 * nWidth)
+            for (unsigned k = 0; k < 4; k++) {
+                V vSample = Load(pdblBlock + j + k * nWidth);
+                rgvCos[k] += vSample * Load(pdblCos + j + k * nWidth);
+                rgvSin[k] += vSample * Load(pdblSin + j + k * nWidth);
+            }
+        V vCos = (rgvCos[0] + rgvCos[1]) + (rgvCos[2] + rgvCos[3]);
+        V vSin = (rgvSin[0] + rgvSin[1]) + (rgvSin[2] + rgvSin[3]);
+        vP += pdblStartCos[b] * vCos - pdblStartSin[b] * vSin;
+        vQ += pdblStartSin[b] * vCos + pdblStartCos[b] * vSin;
+    }
+    double dblP = 0.0, dblQ = 0.0;
+    for (unsigned k = 0; k < nWidth; k++) {
+        dblP += vP[k];
+        dblQ += vQ[k];
+    }
+    *pdblP = dblP;
+    *pdblQ = dblQ;
+}
+
 }  // namespace
 }  // namespace quelmar
