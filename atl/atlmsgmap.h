@@ -1,5 +1,5 @@
 // Message maps: CMessageMap and the BEGIN_MSG_MAP family of macros, and the
-// window property that binds a window to the C++ object that owns it.
+// binding of a window to the C++ object that owns it.
 #pragma once
 
 #include "atltrace.h"
@@ -12,21 +12,22 @@ public:
                                       DWORD dwMsgMapID) = 0;
 };
 
-constexpr const char* c_szAtlObjectProperty = "ATL.Object";
-
+// The object lives in the window's user data: every message looks it up,
+// and reading a window's own long is served in the process, where a window
+// property costs a round trip to the window server under Wine.
 inline void AtlBindObject(HWND hWnd, void* pObject)
 {
-    ::SetPropA(hWnd, c_szAtlObjectProperty, pObject);
+    ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pObject));
 }
 
 inline void* AtlBoundObject(HWND hWnd)
 {
-    return ::GetPropA(hWnd, c_szAtlObjectProperty);
+    return reinterpret_cast<void*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
 }
 
 inline void AtlUnbindObject(HWND hWnd)
 {
-    ::RemovePropA(hWnd, c_szAtlObjectProperty);
+    ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
 }
 
 }  // namespace ATL

@@ -87,6 +87,10 @@ LRESULT CMainDialog::OnInitDialog(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM /*lPa
     BOOL bRet = InitCommonControlsEx(&icc);
     (void)bRet;  // expected TRUE; the dialog works on without it
 
+    m_wndLevel = GetDlgItem(IDC_LEVEL);
+    m_wndPosition = GetDlgItem(IDC_POSITION);
+    m_wndPositionText = GetDlgItem(IDC_POSITION_TEXT);
+
     RECT rc;
     GetDlgItem(IDC_SPECTRUM_FRAME).GetWindowRect(&rc);
     ScreenToClient(reinterpret_cast<LPPOINT>(&rc.left));
@@ -377,14 +381,14 @@ void CMainDialog::UpdatePosition()
             // A position before the start or past the end marks the nearest end.
             WORD wMark = static_cast<WORD>(TruncateClamped(
                 llPosition * static_cast<double>(c_nPositionRange) / llDuration + 0.5, 0, c_nPositionRange));
-            SendDlgItemMessage(IDC_POSITION, TBM_SETSEL, TRUE, MAKELPARAM(0, wMark));
+            m_wndPosition.SendMessage(TBM_SETSEL, TRUE, MAKELPARAM(0, wMark));
             char szPosition[32], szDuration[32];
             snprintf(sz, sizeof(sz), "%s : %s", FormatTime(szPosition, llPosition), FormatTime(szDuration, llDuration));
         }
     }
     if (hr != S_OK)
         lstrcpynA(sz, "No position", sizeof(sz));
-    SetDlgItemText(IDC_POSITION_TEXT, sz);
+    m_wndPositionText.SetWindowText(sz);
 }
 
 LPSTR CMainDialog::FormatTime(LPSTR psz, LONGLONG llTime)
@@ -511,7 +515,7 @@ void CMainDialog::UpdateLevel()
     if (m_graph.GetLevel(m_nCurrentChannel, &dblLevel) != S_OK)
         dblLevel = -HUGE_VAL;  // unreadable: the empty bar, never a full one
     int nLevel = TruncateClamped(dblLevel, -41, 0);
-    SendDlgItemMessage(IDC_LEVEL, PBM_SETPOS, nLevel < -40 ? 0 : nLevel + 40);
+    m_wndLevel.SendMessage(PBM_SETPOS, nLevel < -40 ? 0 : nLevel + 40);
 }
 
 LRESULT CMainDialog::OnGainForAll(WORD /*wNotifyCode*/, WORD /*wID*/, HWND /*hWndCtl*/, BOOL& /*bHandled*/)

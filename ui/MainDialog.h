@@ -118,4 +118,7 @@ private:
     bool m_bIndicatorShown;
     int m_nCurrentChannel;
     CSpectrWin m_wndSpectr;
+    // The controls every timer tick writes to, found once: finding a child
+    // by its id asks the window server for the dialog's children under Wine.
+    CWindow m_wndLevel, m_wndPosition, m_wndPositionText;
 };
