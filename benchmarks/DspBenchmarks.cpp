@@ -128,7 +128,8 @@ void BM_WholeChain8x48kFloat(benchmark::State& state)
 BENCHMARK(BM_WholeChain8x48kFloat)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One reading of the spectrum as the program's window takes it 20 times a
-// second: 66 bands (6 a octave) of the latest 2^12 samples of 44.1 kHz noise.
+// second: 66 bands (6 a octave; 28 of them fitted) of the latest 2^12 samples
+// of 44.1 kHz noise.
 void BM_SpectrumReading66Bands(benchmark::State& state)
 {
     constexpr unsigned nRate = 44100, nBands = 66;
