@@ -4,6 +4,7 @@
 // every x86-64 processor runs). Chosen once per process.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -37,6 +38,9 @@ struct CSampleKernels {
     // PhaseProjectionsLoop); nBlockFrames a multiple of 16.
     void (*pfnPhaseProjections)(const double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames,
                                 const double* pdblPhases, double* pdblP, double* pdblQ);
+    // Pair i of samples (2i and 2i + 1) narrowed to floats into pPlaces[i],
+    // the first in the low half, one relaxed store per place.
+    void (*pfnNarrowPairs)(const double* pdblSamples, unsigned nPairs, std::atomic<uint64_t>* pPlaces);
 };
 
 extern const CSampleKernels g_sampleKernelsSse2;

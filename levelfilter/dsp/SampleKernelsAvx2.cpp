@@ -41,6 +41,6 @@ struct CAvx2Widths {
 
 const CSampleKernels g_sampleKernelsAvx2 = {
     SumOfSquaresLoop<CAvx2Vector>,       BlockSumsLoop<CAvx2Vector>,       ScaleLoop, RampLoop, BlockSumsThenScaleLoop<CAvx2Vector>, BlockSumsThenRampLoop<CAvx2Vector>, BlockRampsLoop,
-    DeinterleaveFloatsLoop<CAvx2Widths>, InterleaveFloatsLoop<CAvx2Widths>, PhaseProjectionsLoop<CAvx2Vector>};
+    DeinterleaveFloatsLoop<CAvx2Widths>, InterleaveFloatsLoop<CAvx2Widths>, PhaseProjectionsLoop<CAvx2Vector>, NarrowPairsLoop<CAvx2Vector>};
 
 }  // namespace quelmar

@@ -44,7 +44,7 @@ struct CSse2Widths {
 
 const CSampleKernels g_sampleKernelsSse2 = {
     SumOfSquaresLoop<CSse2Vector>,       BlockSumsLoop<CSse2Vector>,       ScaleLoop, RampLoop, BlockSumsThenScaleLoop<CSse2Vector>, BlockSumsThenRampLoop<CSse2Vector>, BlockRampsLoop,
-    DeinterleaveFloatsLoop<CSse2Widths>, InterleaveFloatsLoop<CSse2Widths>, PhaseProjectionsLoop<CSse2Vector>};
+    DeinterleaveFloatsLoop<CSse2Widths>, InterleaveFloatsLoop<CSse2Widths>, PhaseProjectionsLoop<CSse2Vector>, NarrowPairsLoop<CSse2Vector>};
 
 const CSampleKernels& SampleKernels()
 {

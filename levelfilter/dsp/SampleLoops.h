@@ -4,7 +4,9 @@
 // own copy, compiled with its own instructions.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 
 namespace quelmar {
 namespace {
@@ -162,6 +164,35 @@ void BlockSumsThenRampLoop(double* pdblSamples, unsigned nBlocks, unsigned nBloc
     for (unsigned b = 0; b < nBlocks; b++)
         pdblSums[b] = SumThenGainLoop<V>(pdblSamples + static_cast<size_t>(b) * nBlockFrames, nBlockFrames,
                                          CRampGain{dblStart, dblStep, nFirst + b * nBlockFrames});
+}
+
+// Narrows V's worth of samples to floats in one conversion and stores them a
+// pair to each 64-bit place (the first sample in the low half), one store
+// per place, so a reader never sees half a place.
+template <class V>
+inline void NarrowIntoPlaces(const double* pdblSamples, std::atomic<uint64_t>* pPlaces)
+{
+    constexpr unsigned nPlaces = sizeof(V) / sizeof(double) / 2;
+    typedef float CNarrow __attribute__((vector_size(sizeof(V) / 2)));
+    V v;
+    __builtin_memcpy(&v, pdblSamples, sizeof(v));
+    const CNarrow vNarrow = __builtin_convertvector(v, CNarrow);
+    uint64_t rgnBits[nPlaces];
+    __builtin_memcpy(rgnBits, &vNarrow, sizeof(rgnBits));
+    for (unsigned k = 0; k < nPlaces; k++)
+        pPlaces[k].store(rgnBits[k], std::memory_order_relaxed);
+}
+
+// nPairs pairs of samples into as many places.
+template <class V>
+void NarrowPairsLoop(const double* pdblSamples, unsigned nPairs, std::atomic<uint64_t>* pPlaces)
+{
+    typedef double CTwo __attribute__((vector_size(16)));
+    constexpr unsigned nPlaces = sizeof(V) / sizeof(double) / 2;
+    for (; nPairs >= nPlaces; nPairs -= nPlaces, pdblSamples += 2 * nPlaces, pPlaces += nPlaces)
+        NarrowIntoPlaces<V>(pdblSamples, pPlaces);
+    for (; nPairs > 0; nPairs--, pdblSamples += 2, pPlaces++)
+        NarrowIntoPlaces<CTwo>(pdblSamples, pPlaces);
 }
 
 // The projections P = sum x[n] cos(w t) and Q = sum x[n] sin(w t) of nBlocks

@@ -1,9 +1,11 @@
 #include "SpectrumAnalyzer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "Decibels.h"
+#include "SampleKernels.h"
 
 namespace quelmar {
 
@@ -44,8 +46,14 @@ void CSpectrumAnalyzer::Append(unsigned nChannel, const double* pdblSamples, uns
     unsigned i = 0;
     if ((nWritten & 1) != 0 && nFrames > 0)
         StoreFrame(pPairs, nWritten + i++, pdblSamples[0]);
-    for (; i + 1 < nFrames; i += 2)
-        pPairs[PairIndex(nWritten + i)].store(PairBits(pdblSamples + i), std::memory_order_relaxed);
+    // The whole pairs in at most two runs: up to the ring's end, then on from its start.
+    for (unsigned nPairs = (nFrames - i) / 2; nPairs > 0;) {
+        const size_t nPlace = PairIndex(nWritten + i);
+        const unsigned nRun = static_cast<unsigned>(std::min<size_t>(nPairs, c_nHistoryPairs - nPlace));
+        SampleKernels().pfnNarrowPairs(pdblSamples + i, nRun, pPairs + nPlace);
+        i += 2 * nRun;
+        nPairs -= nRun;
+    }
     if (i < nFrames)
         StoreFrame(pPairs, nWritten + i, pdblSamples[i]);
 }
@@ -55,19 +63,6 @@ uint32_t CSpectrumAnalyzer::FloatBits(double dblSample)
     float fl = static_cast<float>(dblSample);
     uint32_t nBits;
     std::memcpy(&nBits, &fl, sizeof(nBits));
-    return nBits;
-}
-
-uint64_t CSpectrumAnalyzer::PairBits(const double* pdblTwo)
-{
-    // Both narrowed in one conversion; the first in the low half.
-    typedef double CTwoDoubles __attribute__((vector_size(16)));
-    typedef float CTwoFloats __attribute__((vector_size(8)));
-    CTwoDoubles vTwo;
-    std::memcpy(&vTwo, pdblTwo, sizeof(vTwo));
-    CTwoFloats vNarrow = __builtin_convertvector(vTwo, CTwoFloats);
-    uint64_t nBits;
-    std::memcpy(&nBits, &vNarrow, sizeof(nBits));
     return nBits;
 }
 

@@ -79,7 +79,6 @@ private:
 
     static size_t PairIndex(uint64_t nFrame) { return (nFrame & (c_nHistoryFrames - 1)) >> 1; }
     static uint32_t FloatBits(double dblSample);
-    static uint64_t PairBits(const double* pdblTwo);  // two samples as they are stored together
     static void StoreFrame(std::atomic<uint64_t>* pPairs, uint64_t nFrame, double dblSample);
     static float LoadFrame(const std::atomic<uint64_t>* pPairs, uint64_t nFrame);
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "RealFft.h"
@@ -102,6 +105,28 @@ TEST_P(SampleKernels, ScaleAndRampMultiplyEverySampleAndNoOther)
             ASSERT_EQ(rgNoise[1 + i] * 0.5, rgScaled[1 + i]) << i << " of " << n;
             ASSERT_NEAR(rgNoise[1 + i] * (0.25 + 0.01 * (i + 1)), rgRamped[1 + i], 1e-15) << i << " of " << n;
         }
+    }
+}
+
+// Every count of pairs from 0 to 50 from an odd offset: each place holds its
+// two samples as floats, the first in the low half; the place after the
+// last stays as it was.
+TEST_P(SampleKernels, NarrowPairsFillEveryPlaceAndNoOther)
+{
+    std::vector<double> rgNoise = WhiteNoise(0.9, 101);
+    rgNoise[1] = 1e-310;  // a double below the least float: narrows to zero
+    for (unsigned nPairs = 0; nPairs <= 50; nPairs++) {
+        std::vector<std::atomic<uint64_t>> rgPlaces(nPairs + 1);
+        for (std::atomic<uint64_t>& place : rgPlaces)
+            place.store(~uint64_t{0});
+        Kernels().pfnNarrowPairs(&rgNoise[1], nPairs, rgPlaces.data());
+        for (unsigned i = 0; i < nPairs; i++) {
+            const float rgfl[2] = {static_cast<float>(rgNoise[1 + 2 * i]), static_cast<float>(rgNoise[2 + 2 * i])};
+            uint64_t nExpected;
+            std::memcpy(&nExpected, rgfl, sizeof(nExpected));
+            ASSERT_EQ(nExpected, rgPlaces[i].load()) << "place " << i << " of " << nPairs;
+        }
+        EXPECT_EQ(~uint64_t{0}, rgPlaces[nPairs].load()) << "after " << nPairs;
     }
 }
 

@@ -138,12 +138,13 @@ TEST(SpectrumAnalyzer, UsesTheMostRecentSamples)
 }
 
 // Chunks of odd and even sizes, starting and ending between the two frames
-// the history stores together, across the ring's end: the spectrum is the
-// one of the same last samples appended at once.
+// the history stores together, twice round the ring: the spectrum of the
+// last samples, which straddle the ring's end, is the one of the same
+// samples appended at once.
 TEST(SpectrumAnalyzer, ChunksOfAnySizeKeepEveryFrameInPlace)
 {
     const CSpectrumAnalyzer::CSettings settings{3, WindowType::Hann, 12};
-    std::vector<double> rgNoise = WhiteNoise(0.5, CSpectrumAnalyzer::c_nHistoryFrames + 9001);
+    std::vector<double> rgNoise = WhiteNoise(0.5, 2 * CSpectrumAnalyzer::c_nHistoryFrames + 2001);
     CSpectrumAnalyzer analyzer;
     analyzer.Init(2, 48000);
     analyzer.SetSettings(settings);
