@@ -40,7 +40,7 @@ struct CAvx2Widths {
 }  // namespace
 
 const CSampleKernels g_sampleKernelsAvx2 = {
-    SumOfSquaresLoop<CAvx2Vector>,       BlockSumsLoop<CAvx2Vector>,       ScaleLoop, RampLoop, BlockSumsThenScaleLoop<CAvx2Vector>, BlockSumsThenRampLoop<CAvx2Vector>, BlockRampsLoop,
+    SumOfSquaresLoop<CAvx2Vector>,       BlockSumsLoop<CAvx2Vector>,       ScaleLoop, RampLoop<CAvx2Vector>, BlockSumsThenScaleLoop<CAvx2Vector>, BlockSumsThenRampLoop<CAvx2Vector>, BlockRampsLoop<CAvx2Vector>,
     DeinterleaveFloatsLoop<CAvx2Widths>, InterleaveFloatsLoop<CAvx2Widths>, PhaseProjectionsLoop<CAvx2Vector>, NarrowPairsLoop<CAvx2Vector>};
 
 }  // namespace quelmar

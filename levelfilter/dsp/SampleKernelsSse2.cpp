@@ -43,7 +43,7 @@ struct CSse2Widths {
 }  // namespace
 
 const CSampleKernels g_sampleKernelsSse2 = {
-    SumOfSquaresLoop<CSse2Vector>,       BlockSumsLoop<CSse2Vector>,       ScaleLoop, RampLoop, BlockSumsThenScaleLoop<CSse2Vector>, BlockSumsThenRampLoop<CSse2Vector>, BlockRampsLoop,
+    SumOfSquaresLoop<CSse2Vector>,       BlockSumsLoop<CSse2Vector>,       ScaleLoop, RampLoop<CSse2Vector>, BlockSumsThenScaleLoop<CSse2Vector>, BlockSumsThenRampLoop<CSse2Vector>, BlockRampsLoop<CSse2Vector>,
     DeinterleaveFloatsLoop<CSse2Widths>, InterleaveFloatsLoop<CSse2Widths>, PhaseProjectionsLoop<CSse2Vector>, NarrowPairsLoop<CSse2Vector>};
 
 const CSampleKernels& SampleKernels()

@@ -18,20 +18,35 @@ inline void ScaleLoop(double* pdblSamples, unsigned nFrames, double dblGain)
 }
 
 // Sample i is multiplied by dblStart + dblStep * (i + 1): a ramp as an
-// affine function of the place, with no running sum to carry.
+// affine function of the place, with no running sum to carry. The places
+// are counted in a vector of doubles (whole numbers, so every sum is exact):
+// no integer conversion per sample.
+template <class V>
 inline void RampLoop(double* pdblSamples, unsigned nFrames, double dblStart, double dblStep)
 {
-    for (unsigned i = 0; i < nFrames; i++)
+    constexpr unsigned nWidth = sizeof(V) / sizeof(double);
+    V vPlaces;
+    for (unsigned k = 0; k < nWidth; k++)
+        vPlaces[k] = k + 1.0;
+    unsigned i = 0;
+    for (; i + nWidth <= nFrames; i += nWidth, vPlaces += nWidth) {
+        V v;
+        __builtin_memcpy(&v, pdblSamples + i, sizeof(v));
+        v *= dblStart + dblStep * vPlaces;
+        __builtin_memcpy(pdblSamples + i, &v, sizeof(v));
+    }
+    for (; i < nFrames; i++)
         pdblSamples[i] *= dblStart + dblStep * (i + 1);
 }
 
 // A ramp over each of nBlocks runs of nBlockFrames samples, one after
 // another, block b's from pdblStarts[b] by pdblSteps[b], in one call.
+template <class V>
 void BlockRampsLoop(double* pdblSamples, unsigned nBlocks, unsigned nBlockFrames, const double* pdblStarts,
                     const double* pdblSteps)
 {
     for (unsigned b = 0; b < nBlocks; b++)
-        RampLoop(pdblSamples + static_cast<size_t>(b) * nBlockFrames, nBlockFrames, pdblStarts[b], pdblSteps[b]);
+        RampLoop<V>(pdblSamples + static_cast<size_t>(b) * nBlockFrames, nBlockFrames, pdblStarts[b], pdblSteps[b]);
 }
 
 // The gain at each place of a run, as one double or as a vector of them
@@ -67,10 +82,10 @@ struct CRampGain {
     template <class V>
     V VectorAt(unsigned i) const
     {
-        V vPlaces;
+        V vLanes;  // one integer conversion per vector, not per sample
         for (unsigned k = 0; k < sizeof(V) / sizeof(double); k++)
-            vPlaces[k] = static_cast<double>(nFirst + i + k + 1);
-        return dblStart + dblStep * vPlaces;
+            vLanes[k] = k;
+        return dblStart + dblStep * (vLanes + static_cast<double>(nFirst + i + 1));
     }
 };
 
