@@ -54,7 +54,7 @@ HRESULT CSpectrWin::SetGraph(int nBandsPerOctave, CGraph* pGraph)
     bool bShown = IsShownBandsPerOctave(nBandsPerOctave);
     m_nBands = bShown ? static_cast<unsigned>(nBandsPerOctave) * 11 : 0;
     if (m_nBands == 0) {
-        InvalidateRect(nullptr, TRUE);
+        InvalidateRect(nullptr, FALSE);
         return bShown ? S_OK : E_INVALIDARG;
     }
     m_pdblSpectr = static_cast<double*>(malloc(m_nBands * sizeof(double)));
@@ -62,7 +62,7 @@ HRESULT CSpectrWin::SetGraph(int nBandsPerOctave, CGraph* pGraph)
         return E_OUTOFMEMORY;
     ResetSpectrum();
     CreateGdiObjects();
-    InvalidateRect(nullptr, TRUE);
+    InvalidateRect(nullptr, FALSE);
     SetTimer(c_nTimerId, c_nTimerMs);
     return S_OK;
 }
@@ -91,6 +91,7 @@ void CSpectrWin::CreateGdiObjects()
 
 void CSpectrWin::DeleteGdiObjects()
 {
+    DeleteBuffer();
     if (m_hbrGreen) {
         DeleteObject(m_hbrGreen);
         m_hbrGreen = nullptr;
@@ -111,7 +112,16 @@ LRESULT CSpectrWin::OnTimer(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM /*lParam*/,
         return 0;  // the last picture stays
     ULONG nData = 0;
     m_pGraph->GetSpectrum(m_nChannel, m_nBands, &nData, m_pdblSpectr);
-    InvalidateRect(nullptr, TRUE);
+    // Drawn now rather than invalidated: a repaint through WM_PAINT costs
+    // Wine about ten window-server round trips (invalidation, update and
+    // visible regions, the caret around the paint), a window DC one at most.
+    HDC hDC = ::GetDC(m_hWnd);
+    if (!hDC) {
+        InvalidateRect(nullptr, FALSE);
+        return 0;
+    }
+    Paint(hDC);
+    ::ReleaseDC(m_hWnd, hDC);
     return 0;
 }
 
@@ -119,12 +129,71 @@ LRESULT CSpectrWin::OnPaint(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM /*lParam*/,
 {
     PAINTSTRUCT ps;
     HDC hDC = BeginPaint(m_hWnd, &ps);
+    if (hDC)
+        Paint(hDC);
+    EndPaint(m_hWnd, &ps);
+    return 0;
+}
+
+LRESULT CSpectrWin::OnEraseBackground(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, BOOL& /*bHandled*/)
+{
+    return 1;  // every paint covers the whole client area
+}
+
+void CSpectrWin::Paint(HDC hDC)
+{
+    // The picture is drawn off screen and copied on in one piece, so the
+    // screen never shows the cleared background without its bars. Without
+    // the memory for that, it is drawn straight on.
     RECT rcClient;
     GetClientRect(&rcClient);
+    HDC hBufferDC = BufferFor(hDC, rcClient.right, rcClient.bottom);
+    if (!hBufferDC) {
+        PaintPicture(hDC, rcClient);
+        return;
+    }
+    PaintPicture(hBufferDC, rcClient);
+    BitBlt(hDC, 0, 0, rcClient.right, rcClient.bottom, hBufferDC, 0, 0, SRCCOPY);
+}
+
+HDC CSpectrWin::BufferFor(HDC hDC, int cx, int cy)
+{
+    // Kept from paint to paint: under Wine a new memory DC asks the window
+    // server for the font smoothing settings each time its text is drawn.
+    if (m_hBufferDC && m_sizeBuffer.cx == cx && m_sizeBuffer.cy == cy)
+        return m_hBufferDC;
+    DeleteBuffer();
+    m_hBufferDC = CreateCompatibleDC(hDC);
+    m_hBufferBitmap = m_hBufferDC ? CreateCompatibleBitmap(hDC, cx, cy) : nullptr;
+    if (!m_hBufferBitmap) {
+        DeleteBuffer();
+        return nullptr;
+    }
+    m_hBufferOldBitmap = SelectObject(m_hBufferDC, m_hBufferBitmap);
+    m_sizeBuffer = {cx, cy};
+    return m_hBufferDC;
+}
+
+void CSpectrWin::DeleteBuffer()
+{
+    if (m_hBufferDC && m_hBufferOldBitmap)
+        SelectObject(m_hBufferDC, m_hBufferOldBitmap);
+    m_hBufferOldBitmap = nullptr;
+    if (m_hBufferBitmap) {
+        DeleteObject(m_hBufferBitmap);
+        m_hBufferBitmap = nullptr;
+    }
+    if (m_hBufferDC) {
+        DeleteDC(m_hBufferDC);
+        m_hBufferDC = nullptr;
+    }
+}
+
+void CSpectrWin::PaintPicture(HDC hDC, const RECT& rcClient)
+{
     if (m_nBands == 0 || !m_pdblSpectr) {
         FillRect(hDC, &rcClient, GetSysColorBrush(COLOR_MENU));
-        EndPaint(m_hWnd, &ps);
-        return 0;
+        return;
     }
     FillRect(hDC, &rcClient, GetSysColorBrush(COLOR_WINDOW));
     HGDIOBJ hOldFont = SelectObject(hDC, GetStockObject(DEFAULT_GUI_FONT));
@@ -138,8 +207,6 @@ LRESULT CSpectrWin::OnPaint(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM /*lParam*/,
     SelectObject(hDC, hOldFont);
     if (hOldPen)
         SelectObject(hDC, hOldPen);
-    EndPaint(m_hWnd, &ps);
-    return 0;
 }
 
 int CSpectrWin::PaintGrid(HDC hDC, int nWidth, double dblScale)

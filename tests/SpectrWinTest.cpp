@@ -35,13 +35,18 @@ public:
     CSpectrumHost(const CSpectrumHost&) = delete;
     CSpectrumHost& operator=(const CSpectrumHost&) = delete;
 
-    // Paints now and reads the client area's pixels from the screen. Wine
-    // puts a painted window on the screen a little later, from the message
-    // loop: messages are served until two reads 50 ms apart agree.
+    // Paints now and reads the client area's pixels from the screen.
     void Capture()
     {
         m_wnd.Invalidate();
         UpdateWindow(m_wnd);
+        ReadSettledScreen();
+    }
+    // Reads what the screen shows once it has settled, painting nothing.
+    // Wine puts what was drawn on the screen a little later, from the
+    // message loop: messages are served until two reads 50 ms apart agree.
+    void ReadSettledScreen()
+    {
         GdiFlush();
         std::vector<DWORD> rgPrevious;
         WaitUntil([&] {
@@ -297,33 +302,54 @@ TEST_F(SpectrumWindow, CountsThatAreNoOctaveBandsAreRefused)
     }
 }
 
-TEST_F(SpectrumWindow, PollsOnlyWhileTheGraphRunsAndRepaintsAfterEveryPoll)
+// Bars on the screen, then the window's values cleared without a repaint:
+// whatever draws the window next shows no bars.
+class SpectrumWindowTick : public SpectrumWindow {
+protected:
+    void ShowBarsThenClear(CSpectrumHost& host)
+    {
+        Show(host, 3, std::vector<double>(33, 0.0));
+        host.Capture();
+        ASSERT_GT(host.CountGreen(), 0);
+        host.m_wnd.ResetSpectrum();
+        m_quelmar.m_rgCalls.clear();
+    }
+    // The tick drew the window itself, at once: nothing is left invalid for
+    // a later WM_PAINT, and the screen shows the cleared values.
+    static void ExpectDrawnAtOnce(CSpectrumHost& host)
+    {
+        EXPECT_FALSE(GetUpdateRect(host.m_wnd, nullptr, FALSE));
+        host.ReadSettledScreen();
+        EXPECT_EQ(0, host.CountGreen());
+    }
+};
+
+TEST_F(SpectrumWindowTick, PollsOnlyWhileTheGraphRunsAndDrawsAfterEveryPoll)
 {
     CSpectrumHost host(200, 80);
-    ASSERT_EQ(S_OK, host.m_wnd.SetGraph(3, &m_graph_));
-    UpdateWindow(host.m_wnd);
+    ShowBarsThenClear(host);
     for (OAFilterState eState : {State_Paused, State_Stopped}) {
         m_graph.m_eState = eState;
-        m_quelmar.m_rgCalls.clear();
         SendMessageA(host.m_wnd, WM_TIMER, 1, 0);
         EXPECT_TRUE(m_quelmar.m_rgCalls.empty()) << eState;
-        EXPECT_FALSE(GetUpdateRect(host.m_wnd, nullptr, FALSE)) << eState;  // no repaint either
+        EXPECT_FALSE(GetUpdateRect(host.m_wnd, nullptr, FALSE)) << eState;
     }
+    host.ReadSettledScreen();
+    EXPECT_GT(host.CountGreen(), 0);  // the last picture stays
     m_graph.m_eState = State_Running;
-    m_quelmar.m_hrResult = E_FAIL;  // a failing poll still repaints
+    m_quelmar.m_hrResult = E_FAIL;  // a failing poll still draws
     SendMessageA(host.m_wnd, WM_TIMER, 1, 0);
     EXPECT_EQ(std::vector<std::string>{"GetSpectrum(0,33)"}, m_quelmar.m_rgCalls);
-    EXPECT_TRUE(GetUpdateRect(host.m_wnd, nullptr, FALSE));
+    ExpectDrawnAtOnce(host);
 }
 
-TEST_F(SpectrumWindow, WithoutAGraphManagerEveryTickPollsAndRepaints)
+TEST_F(SpectrumWindowTick, WithoutAGraphManagerEveryTickPollsAndDraws)
 {
     CSpectrumHost host(200, 80);
-    ASSERT_EQ(S_OK, host.m_wnd.SetGraph(3, &m_graph_));
+    ShowBarsThenClear(host);
     m_graph_.Reset();  // as after a rebuild whose graph manager could not be created
-    UpdateWindow(host.m_wnd);
     SendMessageA(host.m_wnd, WM_TIMER, 1, 0);
-    EXPECT_TRUE(GetUpdateRect(host.m_wnd, nullptr, FALSE));
+    ExpectDrawnAtOnce(host);
 }
 
 TEST_F(SpectrumWindow, ChangingTheChannelClearsTheBarsAndPollsTheNewOne)
@@ -339,25 +365,34 @@ TEST_F(SpectrumWindow, ChangingTheChannelClearsTheBarsAndPollsTheNewOne)
     EXPECT_EQ(std::vector<std::string>{"GetSpectrum(1,11)"}, m_quelmar.m_rgCalls);
 }
 
-TEST_F(SpectrumWindow, BrushAndPenAreMadeOnceAndPaintsLeakNothing)
+// The brush, the pen and the off-screen picture are made once and kept;
+// painting and ticking make nothing more, and the window's end frees them.
+TEST_F(SpectrumWindow, GdiObjectsAreMadeOnceAndFreedWithTheWindow)
 {
-    CSpectrumHost host(200, 80);
-    ASSERT_EQ(S_OK, host.m_wnd.SetGraph(3, &m_graph_));
-    HBRUSH hBrush = host.m_wnd.Brush();
-    HPEN hPen = host.m_wnd.Pen();
-    ASSERT_NE(nullptr, hBrush);
-    ASSERT_NE(nullptr, hPen);
-    long nBefore = GdiObjectCount(GetCurrentProcess());
-    ASSERT_GT(nBefore, 0);
-    for (int i = 0; i < 100; i++)
-        host.m_wnd.SetGraph(1 + i % 6 / 2, &m_graph_);
-    for (int i = 0; i < 1000; i++) {
+    const long nBeforeWindow = GdiObjectCount(GetCurrentProcess());
+    ASSERT_GT(nBeforeWindow, 0);
+    {
+        CSpectrumHost host(200, 80);
+        ASSERT_EQ(S_OK, host.m_wnd.SetGraph(3, &m_graph_));
+        HBRUSH hBrush = host.m_wnd.Brush();
+        HPEN hPen = host.m_wnd.Pen();
+        ASSERT_NE(nullptr, hBrush);
+        ASSERT_NE(nullptr, hPen);
         host.m_wnd.Invalidate();
-        UpdateWindow(host.m_wnd);
+        UpdateWindow(host.m_wnd);  // the first paint makes the off-screen picture
+        const long nBefore = GdiObjectCount(GetCurrentProcess());
+        for (int i = 0; i < 100; i++)
+            host.m_wnd.SetGraph(1 + i % 6 / 2, &m_graph_);
+        for (int i = 0; i < 1000; i++) {
+            host.m_wnd.Invalidate();
+            UpdateWindow(host.m_wnd);
+            SendMessageA(host.m_wnd, WM_TIMER, 1, 0);  // a tick draws through a window DC
+        }
+        EXPECT_EQ(hBrush, host.m_wnd.Brush());
+        EXPECT_EQ(hPen, host.m_wnd.Pen());
+        EXPECT_EQ(nBefore, GdiObjectCount(GetCurrentProcess()));
     }
-    EXPECT_EQ(hBrush, host.m_wnd.Brush());
-    EXPECT_EQ(hPen, host.m_wnd.Pen());
-    EXPECT_EQ(nBefore, GdiObjectCount(GetCurrentProcess()));
+    EXPECT_EQ(nBeforeWindow, GdiObjectCount(GetCurrentProcess()));
 }
 
 // The real level filter playing a file: the bars the window draws.
