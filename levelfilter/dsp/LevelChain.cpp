@@ -112,6 +112,7 @@ void CLevelChain::EncodeChunk(uint8_t* pChunk, unsigned nFrames) const
 
 void CLevelChain::ProcessChunk(unsigned nFrames)
 {
+    const bool bSpectrum = m_spectrum.IsOn();  // one answer for every channel of the chunk
     for (unsigned c = 0; c < m_format.nChannels; c++) {
         double* pdblChannel = &m_rgScratch[c * c_nChunkFrames];
         // The level before the gain is taken in the gain's own pass.
@@ -127,9 +128,13 @@ void CLevelChain::ProcessChunk(unsigned nFrames)
             });
         m_autoGain.Apply(c, pdblChannel, nFrames);
         m_meterAfter.Add(c, pdblChannel, nFrames);
-        m_spectrum.Append(c, pdblChannel, nFrames);
+        if (bSpectrum)
+            m_spectrum.Append(c, pdblChannel, nFrames);
     }
-    m_spectrum.Publish(nFrames);
+    if (bSpectrum)
+        m_spectrum.Publish(nFrames);
+    else
+        m_spectrum.Skip(nFrames);
     m_timeline.Advance(nFrames);
 }
 

@@ -27,7 +27,18 @@ void CSpectrumAnalyzer::Init(unsigned nChannels, unsigned nSampleRate)
 void CSpectrumAnalyzer::Reset()
 {
     m_nReserved.store(0, std::memory_order_relaxed);
+    m_nFirstStored.store(0, std::memory_order_relaxed);
     m_nWritten.store(0, std::memory_order_release);
+}
+
+void CSpectrumAnalyzer::Skip(unsigned nFrames)
+{
+    // Published after the start of what is stored, so a reader that sees
+    // these frames counted also sees that none of them is stored.
+    const uint64_t nWritten = m_nWritten.load(std::memory_order_relaxed) + nFrames;
+    m_nReserved.store(nWritten, std::memory_order_relaxed);
+    m_nFirstStored.store(nWritten, std::memory_order_relaxed);
+    m_nWritten.store(nWritten, std::memory_order_release);
 }
 
 void CSpectrumAnalyzer::Append(unsigned nChannel, const double* pdblSamples, unsigned nFrames)
@@ -87,6 +98,7 @@ void CSpectrumAnalyzer::SetSettings(const CSettings& settings)
 {
     std::lock_guard<std::mutex> lock(m_mutexSettings);
     m_settings = settings;
+    m_bOn.store(settings.nBandsPerOctave != 0, std::memory_order_relaxed);
 }
 
 CSpectrumAnalyzer::CSettings CSpectrumAnalyzer::Settings() const
@@ -121,6 +133,8 @@ bool CSpectrumAnalyzer::CopyEndingAt(unsigned nChannel, unsigned nSize, uint64_t
         if (nEnd < nSize)
             return false;
         uint64_t nStart = nEnd - nSize;
+        if (nStart < m_nFirstStored.load(std::memory_order_relaxed))
+            return false;  // not yet 2^order samples since the analysis was turned on
         for (unsigned i = 0; i < nSize; i++) {
             float fl = LoadFrame(pPairs, nStart + i);
             m_rgInput[i] = std::isfinite(fl) ? fl * m_rgWindow[i] : 0.0;

@@ -49,16 +49,21 @@ public:
     // Forgets the history: a spectrum needs 2^order new samples again.
     void Reset();
 
-    // Streaming side: Append each channel's samples of a chunk (the same
-    // nFrames for every channel, at most c_nHistoryFrames), then Publish.
+    // Streaming side: while IsOn, Append each channel's samples of a chunk
+    // (the same nFrames for every channel, at most c_nHistoryFrames), then
+    // Publish; otherwise Skip the chunk: its frames pass unstored, and the
+    // history starts again after them.
+    bool IsOn() const { return m_bOn.load(std::memory_order_relaxed); }
     void Append(unsigned nChannel, const double* pdblSamples, unsigned nFrames);
     void Publish(unsigned nFrames) { m_nWritten.store(m_nWritten.load(std::memory_order_relaxed) + nFrames, std::memory_order_release); }
+    void Skip(unsigned nFrames);
 
     void SetSettings(const CSettings& settings);
     CSettings Settings() const;
 
     // nBands must be 11 * bands per octave (not 0). *pnFilled is 0 while
-    // fewer than 2^order samples have arrived, or when the writer kept
+    // fewer than 2^order samples have arrived since the stream started or
+    // the analysis was last turned on, or when the writer kept
     // overwriting the stretch being copied, else nBands. False for a band
     // count that does not match the settings.
     // The spectrum is of the 2^order samples before frame nEndFrame (the
@@ -87,9 +92,11 @@ private:
     std::unique_ptr<std::atomic<uint64_t>[]> m_rgHistory;
     std::atomic<uint64_t> m_nWritten{0};   // frames published
     std::atomic<uint64_t> m_nReserved{0};  // frames published or being written
+    std::atomic<uint64_t> m_nFirstStored{0};  // the history holds no frame before this one
 
     mutable std::mutex m_mutexSettings;
     CSettings m_settings;
+    std::atomic<bool> m_bOn{true};  // bands per octave not 0, as in the default settings
 
     std::mutex m_mutexCompute;  // one computation at a time, with its buffers
     CSettings m_prepared;

@@ -141,6 +141,42 @@ TEST(LevelChain, NonFiniteFloatSamplesPassWithoutPoisoningTheMeters)
         EXPECT_TRUE(std::isfinite(dbl));
 }
 
+// While the spectrum is off the chain stores nothing for it: once it is on
+// again, a spectrum waits for 2^order new samples and is theirs alone.
+TEST(LevelChain, SpectrumOffStoresNothingAndOnAgainStartsAFreshHistory)
+{
+    constexpr unsigned nOrder = 10, nSize = 1u << nOrder;
+    const CSpectrumAnalyzer::CSettings on{3, WindowType::Hann, nOrder}, off{0, WindowType::Hann, nOrder};
+    CLevelChain chain(NoSignal);
+    ASSERT_TRUE(chain.Configure({SampleType::Float64, 1, 48000}));
+    auto Feed = [&chain](const std::vector<double>& rg) {
+        std::vector<uint8_t> rgBytes = Encode(SampleType::Float64, rg);
+        chain.Process(rgBytes.data(), rgBytes.size());
+    };
+    chain.Spectrum().SetSettings(on);
+    Feed(Sine(-6.0, 1000.0, 48000, 2 * nSize));
+    chain.Spectrum().SetSettings(off);
+    Feed(Sine(-6.0, 5000.0, 48000, 777));
+    chain.Spectrum().SetSettings(on);
+    const std::vector<double> rgNew = WhiteNoise(0.5, nSize, 7);
+    Feed(std::vector<double>(rgNew.begin(), rgNew.end() - 1));
+    std::vector<double> rgBands(33);
+    unsigned nFilled = 99;
+    ASSERT_TRUE(chain.Spectrum().Compute(0, 33, &nFilled, rgBands.data()));
+    EXPECT_EQ(0u, nFilled);  // one sample short
+    Feed({rgNew.back()});
+    ASSERT_TRUE(chain.Spectrum().Compute(0, 33, &nFilled, rgBands.data()));
+    ASSERT_EQ(33u, nFilled);
+    CSpectrumAnalyzer alone;  // the new samples and nothing before them
+    alone.Init(1, 48000);
+    alone.SetSettings(on);
+    alone.Append(0, rgNew.data(), nSize);
+    alone.Publish(nSize);
+    std::vector<double> rgExpected(33);
+    ASSERT_TRUE(alone.Compute(0, 33, &nFilled, rgExpected.data()));
+    EXPECT_EQ(rgExpected, rgBands);
+}
+
 // Unity gain passes what a float conversion under flush-to-zero would change
 // (the chain processes with the flags set): denormals, NaN payloads,
 // signalling NaNs, negative zero; between them a sine, so meters and
