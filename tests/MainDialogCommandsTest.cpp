@@ -776,8 +776,8 @@ TEST_F(MainDialogFake, EndOfStreamStopsRewindsAndTracesOtherEvents)
 {
     m_spTopology->m_graph.m_rgEvents = {EC_CLOCK_CHANGED, EC_COMPLETE};
     m_spTopology->m_graph.m_rgCalls.clear();
+    CTraceCapture trace;  // before the post: the dialog's thread may handle it at once
     PostMessageA(m_dialog.Dialog(), WM_APP + 0x7B, 0, 0);
-    CTraceCapture trace;
     CMessageBoxInfo info = CloseMessageBox(m_dialog);
     EXPECT_EQ("The end", info.strText);
     char szClockChanged[64];
